@@ -1,0 +1,54 @@
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace veltrano::platform {
+namespace {
+
+TEST(CodePage, RussianLettersConvertBothWays) {
+  const std::string text = ru("Ёлкин Жуков ёжик №5 АЯая");
+  ASSERT_EQ(text.size(), 24u);  // one byte per character
+  EXPECT_EQ(static_cast<std::uint8_t>(text[0]), 0xA8);   // Ё
+  EXPECT_EQ(static_cast<std::uint8_t>(text[1]), 0xEB);   // л
+  EXPECT_EQ(static_cast<std::uint8_t>(text[20]), 0xC0);  // А
+  EXPECT_EQ(static_cast<std::uint8_t>(text[23]), 0xFF);  // я
+  EXPECT_EQ(utf8From1251(text), "Ёлкин Жуков ёжик №5 АЯая");
+}
+
+TEST(CodePage, UnmappableAndMalformedUtf8BecomeQuestionMarks) {
+  EXPECT_EQ(cp1251FromUtf8("a\xE4\xB8\xAD" "b"), "a?b");  // a CJK character
+  EXPECT_EQ(cp1251FromUtf8("\xC3"), "?");                  // truncated sequence
+  EXPECT_EQ(cp1251FromUtf8("\x80z"), "?z");                // stray continuation byte
+}
+
+TEST(CodePage, EveryByteOf1251RoundTripsThroughUtf8) {
+  for (int byte = 1; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    EXPECT_EQ(cp1251FromUtf8(utf8From1251(one)), one) << byte;
+  }
+}
+
+TEST(CodePage, OemConversionIsExactForSharedCharactersAndLosesNothing) {
+  for (int byte = 0; byte < 256; ++byte) {
+    const auto ansi = static_cast<std::uint8_t>(byte);
+    const auto oem = oemFromAnsi(ansi);
+    EXPECT_EQ(ansiFromOem(oem), ansi) << byte;
+    // A character both sets hold keeps its identity.
+    const char32_t code = unicodeFrom1251(ansi);
+    bool in866 = false;
+    for (int candidate = 0; candidate < 256; ++candidate) {
+      in866 = in866 || unicodeFrom866(static_cast<std::uint8_t>(candidate)) == code;
+    }
+    if (in866) {
+      EXPECT_EQ(unicodeFrom866(oem), code) << byte;
+    }
+  }
+  EXPECT_EQ(static_cast<std::uint8_t>(oemFromAnsi(ru("А"))[0]), 0x80);
+  EXPECT_EQ(static_cast<std::uint8_t>(oemFromAnsi(ru("я"))[0]), 0xEF);
+  EXPECT_EQ(static_cast<std::uint8_t>(oemFromAnsi(ru("Ё"))[0]), 0xF0);
+  EXPECT_EQ(static_cast<std::uint8_t>(oemFromAnsi(ru("№"))[0]), 0xFC);
+  EXPECT_EQ(ansiFromOem(oemFromAnsi(ru("Иванов Пётр"))), ru("Иванов Пётр"));
+}
+
+}  // namespace
+}  // namespace veltrano::platform
