@@ -1,4 +1,4 @@
-#include "runtime/values/char_tables.h"
+#include "runtime/datetime/char_tables.h"
 
 namespace veltrano::runtime {
 
