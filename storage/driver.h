@@ -1,0 +1,87 @@
+// The contract between file statements and a file driver.
+//
+// Every file statement becomes one call of fileStatement(): the operation code, the file's
+// control block and the operation's further arguments. The common entry does the work every
+// driver shares — answering QUERY_VIEW, discarding a stale expanded description, refusing a
+// failed file, turning storage failures into error 90, tracing, and posting the outcome into the
+// calling thread's error state (runtime/errors) — and hands the operation itself to the driver
+// named in the control block. Nothing here throws to the caller.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/file_control_block.h"
+#include "storage/operations.h"
+
+namespace veltrano::storage {
+
+// The further arguments of an operation; each operation reads the members it needs.
+struct OperationArguments {
+  const KeyDescriptor* key = nullptr;  // the key forms (SETkey, GETkeyptr, RECORDSkey, BUILDkey …)
+  std::uint32_t pointer = 0;           // the pointer forms: a record position
+  std::uint32_t length = 0;            // the forms whose names end in "len"
+  std::int32_t seconds = 0;            // the forms whose names end in "sec": the wait
+  std::uint32_t access_mode = 0;       // OPEN and SHARE
+  std::int32_t count = 0;              // SKIP
+  std::string text;                    // SEND, COPY, RENAME, BUILDdyn…, properties; a position for RESET/REGET
+  std::vector<FileControlBlock*> files;  // LOGOUT: the files of the transaction
+  // The string result of NAME, POSITIONfile/key, SEND, GET_PROPERTY, GETPROPERTYkey. The
+  // file-statement layer of the runtime pushes it onto the string stack.
+  std::string result_text;
+};
+
+// The result of a driver's operation: the error code it posts (0 = success) and the
+// operation's value (a count, a pointer, a truth value), 0 where it has none.
+struct OperationResult {
+  int error = 0;
+  std::int64_t value = 0;
+  int os_error = 0;  // with error 0: a failed system call, posted as 300 + os_error
+};
+
+// What a driver announces about itself.
+struct DriverRegistration {
+  std::string name;          // up to 20 characters, e.g. "WENDLOCK"
+  std::string library;       // up to 12 characters; unused when the driver is built in
+  std::string notice;        // up to 40 characters
+  std::string description;   // up to 30 characters, e.g. "Wendlock (WLK)"
+  std::array<std::uint8_t, 60> limits{};  // driver constants; the largest record size among them
+  std::vector<std::uint8_t> operations;   // supported operation codes, in the driver's order
+  std::vector<std::uint8_t> field_types;  // supported field type codes
+  std::string server_library;             // unused
+};
+
+class Driver {
+ public:
+  virtual ~Driver() = default;
+
+  virtual const DriverRegistration& registration() const = 0;
+
+  // Builds the driver's expanded description of the file into `file.state` (it may fail with
+  // an error code such as 47, 75 or 79, leaving the state empty). The entry calls it on first
+  // use and again after discarding a stale one.
+  virtual OperationResult describe(FileControlBlock& file) = 0;
+
+  // Carries out one operation. A storage failure is raised as StorageFailure and caught by the
+  // entry. REQUIRES: file.state is set (describe succeeded).
+  virtual OperationResult perform(Operation operation, FileControlBlock& file,
+                                  OperationArguments& arguments) = 0;
+
+  // Writes the trace lines of a finished operation when tracing is on for the file.
+  virtual void trace(Operation operation, FileControlBlock& file, const OperationArguments& arguments,
+                     int error, std::uint64_t hundredths) {
+    (void)operation, (void)file, (void)arguments, (void)error, (void)hundredths;
+  }
+};
+
+// The single entry of every file statement: performs steps common to all drivers around the
+// driver's operation, then posts the outcome (clearing the error state first). Returns the
+// operation's value; BOF and EOF give true when the call fails.
+std::int64_t fileStatement(Operation operation, FileControlBlock& file, OperationArguments& arguments);
+std::int64_t fileStatement(Operation operation, FileControlBlock& file);
+
+}  // namespace veltrano::storage

@@ -1,0 +1,61 @@
+// The ordered tree of entries that holds everything a storage file contains.
+//
+// An entry is a byte string whose first K bytes are its key and the rest its data. Entries are
+// ordered by comparing keys byte by byte as unsigned values over the shorter length; when those
+// bytes are equal the shorter key comes first. No two entries have the same key.
+//
+// The page file implements this over pages on disk; tests and models use the in-memory twin.
+// Changes stay in memory until the owner writes the file's update (see PageFile); reads always
+// see the changes made so far.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace veltrano::storage {
+
+// Orders two keys by the entry order rule: <0, 0 or >0.
+int compareKeys(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+
+// One entry, read out of the tree. Its buffer is reused from read to read, so a caller that
+// keeps one Entry per cursor does not allocate once the buffer has grown.
+struct Entry {
+  std::vector<std::uint8_t> bytes;
+  std::size_t key_length = 0;
+
+  std::span<const std::uint8_t> key() const { return {bytes.data(), key_length}; }
+  std::span<const std::uint8_t> data() const {
+    return {bytes.data() + key_length, bytes.size() - key_length};
+  }
+  void assign(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
+};
+
+// Where seek() lands relative to the key given.
+enum class Seek {
+  AtOrAfter,   // the first entry whose key is >= the key
+  After,       // the first entry whose key is > the key
+  Before,      // the last entry whose key is < the key
+  AtOrBefore,  // the last entry whose key is <= the key
+};
+
+class EntryTree {
+ public:
+  virtual ~EntryTree() = default;
+
+  // The entry with exactly this key.
+  virtual bool find(std::span<const std::uint8_t> key, Entry& out) = 0;
+  // The entry nearest to `key` in the given direction; false when there is none.
+  virtual bool seek(std::span<const std::uint8_t> key, Seek where, Entry& out) = 0;
+  // Inserts the entry, replacing an entry with the same key.
+  // REQUIRES: key.size() + data.size() < 15094 (larger entries are storage failure 824).
+  virtual void insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) = 0;
+  // Removes the entry with this key; false when there was none.
+  virtual bool erase(std::span<const std::uint8_t> key) = 0;
+
+  // The file's number counter: the last number issued to a table or a record.
+  virtual std::uint32_t lastNumber() const = 0;
+  virtual void setLastNumber(std::uint32_t number) = 0;
+};
+
+}  // namespace veltrano::storage

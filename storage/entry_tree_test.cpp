@@ -1,0 +1,58 @@
+#include "storage/entry_tree.h"
+
+#include <gtest/gtest.h>
+
+#include "storage/memory_entry_tree.h"
+
+namespace veltrano::storage {
+namespace {
+
+std::vector<std::uint8_t> b(std::initializer_list<int> values) {
+  std::vector<std::uint8_t> out;
+  for (const int v : values) out.push_back(static_cast<std::uint8_t>(v));
+  return out;
+}
+
+TEST(EntryOrder, UnsignedBytesThenShorterFirst) {
+  EXPECT_LT(compareKeys(b({0x01}), b({0xFF})), 0);      // unsigned: 0xFF is large
+  EXPECT_LT(compareKeys(b({0x7F, 0xFF}), b({0x80})), 0);
+  EXPECT_LT(compareKeys(b({1, 2}), b({1, 2, 0})), 0);   // a prefix sorts first
+  EXPECT_EQ(compareKeys(b({1, 2}), b({1, 2})), 0);
+  EXPECT_EQ(compareKeys(b({}), b({})), 0);
+  EXPECT_LT(compareKeys(b({}), b({0})), 0);
+}
+
+TEST(MemoryEntryTree, SeekInEveryDirection) {
+  MemoryEntryTree tree;
+  tree.insert(b({1}), b({10}));
+  tree.insert(b({3}), b({30}));
+  tree.insert(b({3, 0}), b({31}));
+  Entry entry;
+  ASSERT_TRUE(tree.seek(b({2}), Seek::AtOrAfter, entry));
+  EXPECT_EQ(entry.bytes, b({3, 30}));
+  ASSERT_TRUE(tree.seek(b({3}), Seek::After, entry));
+  EXPECT_EQ(entry.bytes, b({3, 0, 31}));
+  EXPECT_EQ(entry.key_length, 2u);
+  ASSERT_TRUE(tree.seek(b({3}), Seek::Before, entry));
+  EXPECT_EQ(entry.bytes, b({1, 10}));
+  ASSERT_TRUE(tree.seek(b({3}), Seek::AtOrBefore, entry));
+  EXPECT_EQ(entry.bytes, b({3, 30}));
+  EXPECT_FALSE(tree.seek(b({1}), Seek::Before, entry));
+  EXPECT_FALSE(tree.seek(b({3, 0}), Seek::After, entry));
+}
+
+TEST(MemoryEntryTree, InsertReplacesAndEraseRemoves) {
+  MemoryEntryTree tree;
+  tree.insert(b({5}), b({1}));
+  tree.insert(b({5}), b({2, 2}));
+  Entry entry;
+  ASSERT_TRUE(tree.find(b({5}), entry));
+  EXPECT_EQ(entry.data().size(), 2u);
+  EXPECT_EQ(tree.size(), 1u);
+  EXPECT_TRUE(tree.erase(b({5})));
+  EXPECT_FALSE(tree.erase(b({5})));
+  EXPECT_FALSE(tree.find(b({5}), entry));
+}
+
+}  // namespace
+}  // namespace veltrano::storage
