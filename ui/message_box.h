@@ -25,8 +25,8 @@ inline constexpr std::uint16_t kIconExclamation = 0x7F04;
 inline constexpr std::uint16_t kIconNone = 0;
 
 struct MessageBoxRequest {
-  std::string text;      // code page 1251
-  std::string caption;   // code page 1251
+  std::string text;     // code page 1251
+  std::string caption;  // code page 1251
   std::uint16_t icon = kIconNone;
   unsigned buttons = kButtonOk;
   unsigned default_button = kButtonOk;

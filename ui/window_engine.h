@@ -1,0 +1,152 @@
+// The window engine: how procedure threads open and drive windows without touching the
+// toolkit. The program installs the Qt engine (ui/qt), tests install the headless engine
+// (ui/headless_engine.h); framework code sees only this interface.
+//
+// A procedure opens a window from a description and then loops on waitEvent(), which hands it
+// the window's events one at a time and releases the run lock while it waits, so that other
+// procedures run meanwhile:
+//
+//   WindowEngine& engine = windowEngine();
+//   WindowId window = engine.openWindow(description, &error);
+//   for (;;) {
+//     Event e = engine.waitEvent(window);
+//     if (e.code == event::kCloseWindow) break;
+//     if (e.code == event::kAccepted && e.control == kOkButton) ...
+//   }
+//   engine.closeWindow(window);
+//
+// Calls naming an unknown window or control change nothing and report false (or nothing);
+// no call throws. Texts are code page 1251 on both sides of the interface.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/event_codes.h"
+#include "ui/message_box.h"
+#include "ui/window_description.h"
+
+namespace veltrano::ui {
+
+struct Event {
+  EventCode code = 0;
+  ControlId control = 0;  // 0 for window events
+  WindowId window = 0;
+  int key = 0;    // EVENT:AlertKey, EVENT:PreAlert: the key code (see keys below)
+  int thumb = 0;  // EVENT:ScrollDrag: the list's thumb position, 0 to 100
+};
+
+// Key codes for alerted keys: printable characters are their 1251 code; these stand for the
+// rest. A modifier adds to the code.
+namespace key {
+inline constexpr int kEnter = 0x0D;
+inline constexpr int kEscape = 0x1B;
+inline constexpr int kTab = 0x09;
+inline constexpr int kBackspace = 0x08;
+inline constexpr int kDelete = 0x2E;
+inline constexpr int kInsert = 0x2D;
+inline constexpr int kF1 = 0x70;  // F2 … F12 follow
+inline constexpr int kShift = 0x100;
+inline constexpr int kControl = 0x200;
+inline constexpr int kAlt = 0x400;
+}  // namespace key
+
+struct FileDialogRequest {
+  std::string title;
+  // Pairs of description and patterns separated by '|': "Рисунки|*.bmp;*.jpg|Все файлы|*.*".
+  std::string filter;
+  std::string initial_path;
+};
+
+struct PrinterChoice {
+  std::string printer_name;
+  bool landscape = false;
+  int copies = 1;
+};
+
+class WindowEngine {
+ public:
+  virtual ~WindowEngine() = default;
+
+  // Windows. The calling thread owns the window it opens and receives its events, the first
+  // of which is EVENT:OpenWindow. Returns 0 (and the reason in *error) when the description
+  // cannot be shown: repeated control numbers, a tab outside a sheet, a radio outside an
+  // option group, a second frame, a child without a frame.
+  virtual WindowId openWindow(const WindowDescription& description, std::string* error = nullptr) = 0;
+  virtual bool closeWindow(WindowId window) = 0;
+  virtual bool setCaption(WindowId window, const std::string& caption) = 0;
+  virtual std::optional<Placement> placement(WindowId window) = 0;
+  virtual bool setPlacement(WindowId window, const Placement& placement) = 0;
+
+  // Events. waitEvent blocks until the window has an event and returns it; a window closed
+  // meanwhile (or never opened) yields EVENT:CloseDown, so that no loop waits for ever.
+  // Anyone may post: a procedure posts EVENT:Completed to its own window, or EVENT:CloseDown
+  // to another.
+  virtual Event waitEvent(WindowId window) = 0;
+  virtual std::optional<Event> pollEvent(WindowId window) = 0;
+  virtual bool postEvent(WindowId window, const Event& event) = 0;
+
+  // Controls and menu items.
+  virtual bool setValue(WindowId window, ControlId control, const std::string& value) = 0;
+  virtual std::optional<std::string> value(WindowId window, ControlId control) = 0;
+  virtual bool setText(WindowId window, ControlId control, const std::string& text) = 0;
+  virtual bool setEnabled(WindowId window, ControlId control, bool enabled) = 0;
+  virtual bool setHidden(WindowId window, ControlId control, bool hidden) = 0;
+  virtual bool setReadOnly(WindowId window, ControlId control, bool read_only) = 0;
+  virtual std::optional<ControlId> focus(WindowId window) = 0;
+  virtual bool setFocus(WindowId window, ControlId control) = 0;
+
+  // Lists and the drop-down part of combos show the rows the procedure gives them: a page of
+  // the file, each row one text per column, already formatted. The selected row is the value.
+  virtual bool setRows(WindowId window, ControlId control,
+                       const std::vector<std::vector<std::string>>& rows) = 0;
+  // How many rows the list shows at its present size (the page the browse keeps filled).
+  virtual std::optional<int> visibleRows(WindowId window, ControlId control) = 0;
+  // The list's scroll bar stands for the whole file: the thumb, 0 to 100.
+  virtual bool setThumb(WindowId window, ControlId control, int thumb) = 0;
+  virtual std::optional<int> thumb(WindowId window, ControlId control) = 0;
+
+  // Keys that reach the procedure as EVENT:AlertKey instead of working as usual.
+  virtual bool alertKey(WindowId window, int key_code) = 0;
+  virtual bool clearAlertKeys(WindowId window) = 0;
+  // EVENT:Timer every `hundredths` hundredths of a second; 0 stops it.
+  virtual bool setTimer(WindowId window, int hundredths) = 0;
+  virtual bool setStatusText(WindowId window, int zone, const std::string& text) = 0;
+
+  // The frame: tile, cascade and arrange the minimised child windows.
+  virtual bool tile(WindowId frame) = 0;
+  virtual bool cascade(WindowId frame) = 0;
+  virtual bool arrangeIcons(WindowId frame) = 0;
+
+  // Dialogs wait for the user's answer with the run lock released. The box's answer is the
+  // value of the button pressed, the default button when closed without a choice.
+  virtual unsigned messageBox(const MessageBoxRequest& request) = 0;
+  // The chosen file's path, nothing when cancelled.
+  virtual std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) = 0;
+  virtual std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) = 0;
+};
+
+// The process's engine. Until one is installed, windowEngine() answers with an engine that
+// opens nothing and answers every box with its default button, so that code running before
+// the program's engine exists (or in a tool without windows) never crashes.
+WindowEngine& windowEngine();
+// Installs `engine` (nullptr to remove) and returns the one installed before.
+// REQUIRES: the engine outlives its installation.
+WindowEngine* installWindowEngine(WindowEngine* engine);
+
+// Installs an engine for a scope, as tests do, and puts the previous one back at its end.
+class ScopedWindowEngine {
+ public:
+  explicit ScopedWindowEngine(WindowEngine& engine) : previous_(installWindowEngine(&engine)) {}
+  ~ScopedWindowEngine() { installWindowEngine(previous_); }
+  ScopedWindowEngine(const ScopedWindowEngine&) = delete;
+  ScopedWindowEngine& operator=(const ScopedWindowEngine&) = delete;
+
+ private:
+  WindowEngine* previous_;
+};
+
+}  // namespace veltrano::ui
