@@ -246,8 +246,8 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
     for (const ControlDescription& control : description.controls) {
       if (control.kind == ControlKind::kSheet && tabCount(state, control.id) > 0) {
         ControlSnapshot& sheet = state.controls.at(control.id);
-        int shown = parseInt(sheet.value).value_or(1);
-        if (shown < 1 || shown > tabCount(state, control.id)) sheet.value = "1";
+        std::optional<int> shown = parseInt(sheet.value);
+        if (!shown || *shown < 1 || *shown > tabCount(state, control.id)) sheet.value = "1";
       }
     }
     std::vector<const MenuItem*> items;
