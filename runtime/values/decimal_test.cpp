@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace veltrano::runtime {
@@ -146,6 +147,40 @@ TEST(DecimalArithmetic, DividesByDivisorsLongerThanAMachineWord) {
   EXPECT_EQ((product / divisor).toText(), "7");
   EXPECT_EQ((Decimal::fromInteger(1) / text("100000000000000000000000")).toText(),
             "0.00000000000000000000001");
+}
+
+// Amounts in hundredths checked against exact 64-bit integer arithmetic.
+TEST(DecimalArithmetic, AgreesWithIntegerArithmeticOnRandomAmounts) {
+  std::mt19937_64 random(20240611);
+  std::uniform_int_distribution<std::int64_t> amount(-99'999'999, 99'999'999);
+  const auto hundredths = [](std::int64_t cents) {
+    const std::int64_t magnitude = cents < 0 ? -cents : cents;
+    std::string digits =
+        std::to_string(magnitude / 100) + "." + std::to_string(100 + magnitude % 100).substr(1);
+    return Decimal::fromText((cents < 0 ? "-" : "") + digits);
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const std::int64_t a = amount(random);
+    const std::int64_t b = amount(random);
+    const Decimal x = hundredths(a);
+    const Decimal y = hundredths(b);
+    ASSERT_EQ((x + y).compare(hundredths(a + b)), 0) << a << " + " << b;
+    ASSERT_EQ((x - y).compare(hundredths(a - b)), 0) << a << " - " << b;
+    ASSERT_EQ((x * y).compare(Decimal::fromInteger(a * b) / Decimal::fromInteger(10000)), 0)
+        << a << " * " << b;
+    ASSERT_EQ(x.compare(y), (a > b) - (a < b));
+    if (b != 0) {
+      // The quotient is within half a unit of its 31st place: |q·y − x| ≤ |y| · 10^-31.
+      const Decimal error = (x / y) * y - x;
+      const Decimal bound =
+          (y.isNegative() ? -y : y) * Decimal::fromText("0.0000000000000000000000000000001");
+      ASSERT_LE((error.isNegative() ? -error : error).compare(bound), 0) << a << " / " << b;
+    }
+    std::vector<std::uint8_t> bytes(decimalBytes(11));
+    x.storePacked(bytes, round % 2 == 0 ? TypeCode::Decimal : TypeCode::Pdecimal, 2, 11);
+    ASSERT_EQ(
+        Decimal::loadPacked(bytes, round % 2 == 0 ? TypeCode::Decimal : TypeCode::Pdecimal, 2).compare(x), 0);
+  }
 }
 
 TEST(DecimalOrdering, ComparesSignMagnitudeAndPlaces) {

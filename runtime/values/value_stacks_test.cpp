@@ -218,7 +218,7 @@ TEST(RuntimeArrayTest, GrowsAndStopsWhenMemoryRunsOut) {
   EXPECT_EQ(array.size(), 20u);
   EXPECT_EQ(array[0], nullptr);
   EXPECT_EQ(array[1], &values[1]);
-  const RuntimeHalt halt = haltOf([&] { array.reserve(static_cast<std::size_t>(-1) / 16); });
+  const RuntimeHalt halt = haltOf([&] { array.reserve(static_cast<std::size_t>(-1) / 2); });
   EXPECT_EQ(halt.code, 501);
   EXPECT_EQ(halt.text, "Out of memory in VESARRAY!");
 }
