@@ -1,0 +1,384 @@
+#include "storage/wendlock_driver.h"
+
+#include <cstdlib>
+
+#include "runtime/values/field_value.h"
+#include "storage/declaration_dump.h"
+#include "storage/driver_commands.h"
+#include "storage/storage_failure.h"
+#include "storage/wendlock_registration.h"
+#include "storage/wendlock_tables.h"
+
+namespace veltrano::storage {
+namespace {
+
+using runtime::TypeCode;
+
+constexpr std::uint32_t kLargestRecord = 15000;
+constexpr std::size_t kLargestKeyCount = 240;
+constexpr int kDeepestNesting = 100;
+
+bool storedType(TypeCode type) {
+  switch (type) {
+    case TypeCode::Byte:
+    case TypeCode::Short:
+    case TypeCode::Ushort:
+    case TypeCode::Date:
+    case TypeCode::Time:
+    case TypeCode::Long:
+    case TypeCode::Ulong:
+    case TypeCode::Sreal:
+    case TypeCode::Real:
+    case TypeCode::Decimal:
+    case TypeCode::String:
+    case TypeCode::Cstring:
+    case TypeCode::Pstring:
+    case TypeCode::Group: return true;
+    default: return false;
+  }
+}
+
+// The checks made when a file's description is built from its declaration.
+int checkDeclaration(const FileControlBlock& file) {
+  const auto& layout = *file.layout;
+  if (layout.size() > kLargestRecord || file.keys.size() > kLargestKeyCount || file.memos.size() > 255)
+    return 47;
+  for (std::size_t i = 0; i < layout.fieldCount(); ++i) {
+    if (layout.depth(i) > kDeepestNesting) return 75;
+  }
+  for (const auto& field : layout.fields()) {
+    if (!field.overlay && !storedType(field.type)) return 79;
+  }
+  for (const auto* key : file.keys) {
+    if (key == nullptr || key->components.empty()) return 47;
+    for (const auto component : key->components) {
+      const auto index = static_cast<std::size_t>(std::abs(component));
+      if (component == 0 || index > layout.fieldCount()) return 47;
+    }
+  }
+  for (const auto* memo : file.memos) {
+    if (memo == nullptr) return 47;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TableShape tableShapeOf(const TableDefinition& definition, const runtime::RecordLayout& layout, bool oem) {
+  TableShape shape;
+  shape.record_size = layout.size();
+  shape.oem = oem;
+  shape.image = RecordImage(layout, oem);
+  for (const auto& key : definition.keys) {
+    std::vector<KeyComponent> components;
+    for (const auto& component : key.components) {
+      const auto& field = layout.field(component.position);
+      components.push_back({field.type, field.offset, field.size,
+                            field.element_size == 0 ? field.size : field.element_size, component.descending});
+    }
+    TableKeyShape key_shape;
+    const bool nocase = (key.attributes & kStoredKeyNocase) != 0;
+    key_shape.encoder = KeyEncoder(std::move(components), keyCharacterMap(nocase, oem));
+    key_shape.label = key.name.value_or(std::string());
+    key_shape.unique = (key.attributes & kStoredKeyDup) == 0;
+    key_shape.opt = (key.attributes & kStoredKeyOpt) != 0;
+    key_shape.dynamic = (key.attributes & kStoredKeyDynamic) != 0;
+    shape.keys.push_back(std::move(key_shape));
+  }
+  for (const auto& memo : definition.memos) {
+    shape.memos.push_back({memo.name.value_or(std::string()), (memo.attributes & 0x04) != 0,
+                           (memo.attributes & 0x02) != 0, memo.size});
+  }
+  return shape;
+}
+
+WendlockDriver::WendlockDriver(StorageCatalog& catalog) : files_(catalog) {}
+
+const DriverRegistration& WendlockDriver::registration() const {
+  return wendlockRegistration();
+}
+
+WendlockState* WendlockDriver::stateOf(FileControlBlock& file) {
+  return dynamic_cast<WendlockState*>(file.state.get());
+}
+
+const runtime::RecordLayout* WendlockDriver::layoutOf(FileControlBlock& file) {
+  auto* state = stateOf(file);
+  if (state != nullptr && state->own_layout) return state->own_layout.get();
+  return file.layout;
+}
+
+std::span<std::uint8_t> WendlockDriver::recordOf(FileControlBlock& file) {
+  auto* state = stateOf(file);
+  if (state != nullptr && state->own_layout && file.record.size() != state->own_layout->size()) {
+    return state->own_record;
+  }
+  return file.record;
+}
+
+OperationResult WendlockDriver::describe(FileControlBlock& file) {
+  auto name = resolveFileName(file);
+  if (!name) return {45, 0, 0};
+  auto state = std::make_unique<WendlockState>();
+  const std::string_view text = declaredFileName(file);
+  state->table_given = text.find("\\!") != std::string_view::npos;
+  state->name = std::move(*name);
+  state->owner = file.owner.value_or(std::string());
+  state->oem = (file.attributes & kFileOem) != 0;
+  if (file.layout != nullptr) {
+    if (const int error = checkDeclaration(file); error != 0) return {error, 0, 0};
+    state->declared = definitionOf(file);
+  }
+  file.state = std::move(state);
+  return {};
+}
+
+int WendlockDriver::endOperation(WendlockState& state) {
+  if (!state.file || state.building || in_transaction_.count(state.file.get()) != 0) return 0;
+  return state.file->writeUpdate();
+}
+
+OperationResult WendlockDriver::open(FileControlBlock& file, WendlockState& state,
+                                     std::uint32_t access_mode) {
+  if (state.open) return {52, 0, 0};
+  int error = 0;
+  const bool read_only = (access_mode & 0x3) == 0;
+  auto shared = files_.acquire({state.name.path, state.owner, read_only, false}, &error);
+  if (!shared)
+    return error == 2 || error == 3 || error == 4 || error == 5 || error == 36 ? OperationResult{error, 0, 0}
+                                                                               : OperationResult{0, 0, error};
+  shared->refresh();
+  EntryTree& tree = shared->tree();
+  const auto number = findTable(tree, state.name.table);
+  if (!number) return {2, 0, 0};
+  std::string problem;
+  auto stored = readTableDefinition(tree, *number, &problem);
+  if (!stored) fail(kFailureDefinition);
+  const runtime::RecordLayout* layout = file.layout;
+  if (state.declared) {
+    if (!definitionsMatch(*stored, *state.declared)) return {47, 0, 0};
+  } else {
+    auto own = storage::layoutOf(*stored);
+    if (!own) return {47, 0, 0};
+    state.own_layout = std::make_unique<runtime::RecordLayout>(std::move(*own));
+    state.own_record.assign(state.own_layout->size(), 0);
+    runtime::clearRecord(*state.own_layout, state.own_record);
+    layout = state.own_layout.get();
+  }
+  if (!state.declared && file.record.size() == layout->size()) {
+    // The caller's buffer fits the stored record: use it.
+  } else if (state.declared && file.record.size() != layout->size()) {
+    return {47, 0, 0};
+  }
+  state.table = std::make_unique<WendlockTable>(tree, *number, tableShapeOf(*stored, *layout, state.oem));
+  state.stored = std::move(stored);
+  state.file = std::move(shared);
+  state.read_only = read_only;
+  state.open = true;
+  return {};
+}
+
+void WendlockDriver::close(WendlockState& state) {
+  state.table.reset();
+  if (state.file) in_transaction_.erase(state.file.get());
+  state.file.reset();
+  state.open = false;
+}
+
+OperationResult WendlockDriver::create(FileControlBlock& file, WendlockState& state) {
+  if (state.open) return {52, 0, 0};
+  if (!state.declared) return {47, 0, 0};
+  (void)file;
+  int error = 0;
+  auto shared = files_.acquire({state.name.path, state.owner, false, true}, &error);
+  if (!shared)
+    return error == 36 || error == 5 || error == 2 || error == 3 ? OperationResult{error, 0, 0}
+                                                                 : OperationResult{0, 0, error};
+  shared->refresh();
+  createTable(shared->tree(), state.name.table, *state.declared);
+  if (const int written = shared->writeUpdate(); written != 0) {
+    shared->discardChanges();
+    return {0, 0, written};
+  }
+  return {};
+}
+
+OperationResult WendlockDriver::remove(WendlockState& state) {
+  if (state.open) return {52, 0, 0};
+  int error = 0;
+  auto shared = files_.acquire({state.name.path, state.owner, false, false}, &error);
+  if (!shared)
+    return error == 2 || error == 36 || error == 5 ? OperationResult{error, 0, 0}
+                                                   : OperationResult{0, 0, error};
+  shared->refresh();
+  EntryTree& tree = shared->tree();
+  const auto number = findTable(tree, state.name.table);
+  if (!number) return {2, 0, 0};
+  removeTable(tree, state.name.table, *number);
+  if (const int written = shared->writeUpdate(); written != 0) {
+    shared->discardChanges();
+    return {0, 0, written};
+  }
+  if (listTables(tree).empty()) {
+    shared.reset();
+    // The disk file goes with its last table, unless another table of it is still open here.
+    if (!files_.isOpen(state.name.path)) {
+      if (const int removed = catalog().remove(state.name.path); removed != 0) return {0, 0, removed};
+    }
+  }
+  return {};
+}
+
+OperationResult WendlockDriver::copyOrRename(FileControlBlock& file, WendlockState& state,
+                                             std::string_view target, bool rename) {
+  (void)file;
+  auto target_name = parseFileName(target);
+  if (!target_name) return {45, 0, 0};
+  const bool one_table = target.find("\\!") != std::string_view::npos || state.table_given;
+  if (!one_table) {
+    if (files_.isOpen(state.name.path) && rename) return {5, 0, 0};
+    if (!catalog().exists(state.name.path)) return {2, 0, 0};
+    const int error = rename ? catalog().rename(state.name.path, target_name->path)
+                             : catalog().copy(state.name.path, target_name->path);
+    return error == 0 ? OperationResult{} : OperationResult{error == 2 ? 2 : 0, 0, error == 2 ? 0 : error};
+  }
+  int error = 0;
+  auto source = files_.acquire({state.name.path, state.owner, false, false}, &error);
+  if (!source) return error == 2 || error == 36 ? OperationResult{error, 0, 0} : OperationResult{0, 0, error};
+  source->refresh();
+  const auto number = findTable(source->tree(), state.name.table);
+  if (!number) return {2, 0, 0};
+  const bool same_file = storageFileIdentity(state.name.path) == storageFileIdentity(target_name->path);
+  if (rename && same_file) {
+    renameTable(source->tree(), state.name.table, *number, target_name->table);
+    const int written = source->writeUpdate();
+    return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
+  }
+  std::string problem;
+  const auto definition = readTableDefinition(source->tree(), *number, &problem);
+  if (!definition) fail(kFailureDefinition);
+  const auto layout = storage::layoutOf(*definition);
+  if (!layout) return {47, 0, 0};
+  auto destination =
+      same_file ? source : files_.acquire({target_name->path, state.owner, false, true}, &error);
+  if (!destination)
+    return error == 36 || error == 5 ? OperationResult{error, 0, 0} : OperationResult{0, 0, error};
+  destination->refresh();
+  EntryTree& to = destination->tree();
+  EntryTree& from = source->tree();
+  const std::uint32_t copy = createTable(to, target_name->table, *definition);
+  WendlockTable reader(from, *number, tableShapeOf(*definition, *layout, state.oem));
+  WendlockTable writer(to, copy, tableShapeOf(*definition, *layout, state.oem));
+  std::vector<std::uint8_t> record(layout->size());
+  std::vector<std::vector<std::uint8_t>> memos;
+  reader.setFile();
+  // Records take new numbers in the copy: numbers are unique within a storage file.
+  while (reader.next({record, &memos}) == 0) {
+    if (const int added = writer.add({record, &memos}); added != 0) {
+      destination->discardChanges();
+      return {added, 0, 0};
+    }
+  }
+  writer.setFlagsWord(reader.flagsWord());
+  if (rename) removeTable(from, state.name.table, *number);
+  int written = destination->writeUpdate();
+  if (written == 0 && rename && !same_file) written = source->writeUpdate();
+  return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
+}
+
+OperationResult WendlockDriver::build(FileControlBlock& file, WendlockState& state, Operation operation,
+                                      int key) {
+  const bool was_open = state.open;
+  if (!was_open) {
+    // BUILD on a closed file opens it for the duration (read and write, others may only read).
+    const auto opened = open(file, state, 0x22);
+    if (opened.error != 0 || opened.os_error != 0) return opened;
+  }
+  if (state.read_only) return {5, 0, 0};
+  state.recorded_build = operation;
+  state.recorded_build_key = key;
+  const int error = state.table->build(key, state.full_build);
+  int written = endOperation(state);
+  if (!was_open) close(state);
+  if (error != 0) return {error, 0, 0};
+  return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
+}
+
+OperationResult WendlockDriver::send(FileControlBlock& file, WendlockState& state,
+                                     OperationArguments& arguments) {
+  (void)file;
+  const auto command = parseDriverCommand(arguments.text);
+  switch (command.kind) {
+    case DriverCommandKind::TcfQuery: arguments.result_text = transaction_file_; return {};
+    case DriverCommandKind::TcfSet:
+      transaction_file_ = command.path;
+      arguments.result_text = transaction_file_;
+      return {};
+    case DriverCommandKind::FullBuildQuery:
+      arguments.result_text = state.full_build ? "ON" : "OFF";
+      return {};
+    case DriverCommandKind::FullBuildSet:
+      state.full_build = command.on;
+      arguments.result_text = state.full_build ? "ON" : "OFF";
+      return {};
+    case DriverCommandKind::FlagsQuery:
+      if (!state.open) return {37, 0, 0};
+      arguments.result_text = std::to_string(state.table->flagsWord());
+      return {};
+    case DriverCommandKind::FlagsSet: {
+      if (!state.open) return {37, 0, 0};
+      if (state.read_only) return {5, 0, 0};
+      if (!command.number) return {0, 0, 0};
+      state.table->setFlagsWord(*command.number);
+      arguments.result_text = std::to_string(*command.number);
+      const int written = endOperation(state);
+      return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
+    }
+    case DriverCommandKind::TableName:
+      if (!state.open) return {37, 0, 0};
+      if (command.number) {
+        for (const auto& table : listTables(state.file->tree())) {
+          if (table.number == *command.number) arguments.result_text = table.name;
+        }
+      }
+      return {};
+    case DriverCommandKind::Register:
+      arguments.result_text = std::to_string(reinterpret_cast<std::uintptr_t>(&wendlockRegistration()));
+      return {};
+    case DriverCommandKind::Unknown: return {};
+  }
+  return {};
+}
+
+OperationResult WendlockDriver::perform(Operation operation, FileControlBlock& file,
+                                        OperationArguments& arguments) {
+  auto* state = stateOf(file);
+  if (state == nullptr) return {80, 0, 0};
+  switch (operation) {
+    case Operation::Open:
+    case Operation::Share:
+      return open(file, *state, operation == Operation::Share ? 0x42 : arguments.access_mode);
+    case Operation::Close: close(*state); return {};
+    case Operation::Create: return create(file, *state);
+    case Operation::Remove: return remove(*state);
+    case Operation::Copy: return copyOrRename(file, *state, arguments.text, false);
+    case Operation::Rename: return copyOrRename(file, *state, arguments.text, true);
+    case Operation::Send: return send(file, *state, arguments);
+    case Operation::Name:
+      arguments.result_text = state->name.path;
+      if (state->table_given) arguments.result_text += "\\!" + state->name.table;
+      return {};
+    case Operation::BuildFile: return build(file, *state, operation, -1);
+    case Operation::BuildKey: {
+      for (std::size_t k = 0; k < file.keys.size(); ++k) {
+        if (file.keys[k] == arguments.key) return build(file, *state, operation, static_cast<int>(k));
+      }
+      return {80, 0, 0};
+    }
+    default: break;
+  }
+  if (!state->open) return {37, 0, 0};
+  return onOpenTable(operation, file, *state, arguments);
+}
+
+}  // namespace veltrano::storage
