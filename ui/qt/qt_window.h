@@ -1,0 +1,77 @@
+// The widgets of one open window, built from its description and kept in step with the
+// engine's state. Lives on the Qt thread; user actions go back to the engine as user...()
+// calls, which update the state and queue the procedure's events.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ui/memory_engine.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QScrollBar;
+class QTableWidget;
+class QTimer;
+class QWidget;
+
+namespace veltrano::ui::qt {
+
+class QtWindow : public QObject {
+ public:
+  // `frame_area` is the frame's MDI area for child windows (nullptr: the window stands alone).
+  QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* frame_area);
+  ~QtWindow() override;
+  QtWindow(const QtWindow&) = delete;
+  QtWindow& operator=(const QtWindow&) = delete;
+
+  void refresh(const WindowSnapshot& shown);
+  void arrange(FrameArrangement how);
+  QWidget* top() const { return top_; }
+  QMdiArea* mdiArea() const { return mdi_area_; }
+  // Lets the top widget close for real (the procedure closed the window).
+  void closeForGood();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct ListParts {
+    QTableWidget* table = nullptr;
+    QScrollBar* scroll = nullptr;
+  };
+
+  void buildMenu(const std::vector<MenuItem>& items, QWidget* menu);
+  void buildControls(const WindowSnapshot& shown);
+  QWidget* buildControl(const ControlSnapshot& control, QWidget* parent);
+  QWidget* buildList(const ControlSnapshot& control, QWidget* parent);
+  void refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control);
+  void refreshList(ControlId id, const ControlSnapshot& control);
+  bool listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers);
+  void reportPlacement();
+
+  MemoryEngine& engine_;
+  WindowId id_;
+  WindowKind kind_;
+  QWidget* top_ = nullptr;      // QMainWindow, QMdiSubWindow or QDialog
+  QWidget* content_ = nullptr;  // where the controls sit
+  QMdiArea* mdi_area_ = nullptr;
+  std::map<ControlId, QWidget*> controls_;
+  std::map<ControlId, ListParts> lists_;
+  std::map<ControlId, QAction*> menu_items_;
+  std::vector<QLabel*> status_zones_;
+  QTimer* timer_ = nullptr;
+  int timer_hundredths_ = 0;
+  bool applying_ = false;  // changes made by refresh() are not the user's
+  bool closing_ = false;
+  bool shown_ = false;
+};
+
+// A key as the engine numbers alerted keys; 0 for keys it does not name.
+int engineKeyCode(int qt_key, Qt::KeyboardModifiers modifiers, const QString& text);
+
+}  // namespace veltrano::ui::qt
