@@ -1,0 +1,76 @@
+// Storage files on disk: the page file behind every open table of the program.
+#include <vector>
+
+#include "platform/file.h"
+#include "storage/file_name.h"
+#include "storage/page_file.h"
+#include "storage/wendlock_driver.h"
+
+namespace veltrano::storage {
+namespace {
+
+class PageStorageFile final : public StorageFile {
+ public:
+  PageStorageFile(std::unique_ptr<PageFile> file, bool read_only)
+      : file_(std::move(file)), read_only_(read_only) {}
+  EntryTree& tree() override { return *file_; }
+  bool readOnly() const override { return read_only_; }
+  int writeUpdate() override { return file_->hasChanges() ? file_->flush() : 0; }
+  void discardChanges() override { file_->discardChanges(); }
+  void refresh() override { file_->reloadIfChanged(); }
+
+ private:
+  std::unique_ptr<PageFile> file_;
+  bool read_only_;
+};
+
+class PageFileCatalog final : public StorageCatalog {
+ public:
+  std::unique_ptr<StorageFile> open(const StorageOpen& request, int* error) override {
+    PageFileOptions options;
+    options.owner = std::string(request.owner);
+    options.read_only = request.read_only;
+    auto file = PageFile::open(
+        platformPath(request.path),
+        request.create ? platform::Creation::OpenOrCreate : platform::Creation::OpenExisting, options, error);
+    if (!file) return nullptr;
+    return std::make_unique<PageStorageFile>(std::move(file), request.read_only);
+  }
+  bool exists(std::string_view path) override { return platform::fileSystem().exists(platformPath(path)); }
+  int remove(std::string_view path) override { return platform::fileSystem().remove(platformPath(path)); }
+  int rename(std::string_view from, std::string_view to) override {
+    return platform::fileSystem().rename(platformPath(from), platformPath(to));
+  }
+  int copy(std::string_view from, std::string_view to) override {
+    auto& files = platform::fileSystem();
+    int error = 0;
+    auto source =
+        files.open(platformPath(from), platform::Access::ReadOnly, platform::Creation::OpenExisting, &error);
+    if (!source) return error;
+    auto target =
+        files.open(platformPath(to), platform::Access::ReadWrite, platform::Creation::Truncate, &error);
+    if (!target) return error;
+    std::vector<std::uint8_t> block(1 << 16);
+    std::uint64_t at = 0;
+    for (;;) {
+      const auto read = source->read(at, block);
+      if (read.error != 0) return read.error;
+      if (read.bytes == 0) break;
+      const auto written = target->write(at, std::span<const std::uint8_t>(block.data(), read.bytes));
+      if (written.error != 0) return written.error;
+      if (written.bytes != read.bytes) return 5;
+      at += read.bytes;
+    }
+    return target->sync();
+  }
+};
+
+}  // namespace
+
+WendlockDriver& wendlockDriver() {
+  static PageFileCatalog catalog;
+  static WendlockDriver driver(catalog);
+  return driver;
+}
+
+}  // namespace veltrano::storage
