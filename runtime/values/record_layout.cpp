@@ -3,7 +3,9 @@
 namespace veltrano::runtime {
 namespace {
 
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -24,7 +26,8 @@ int RecordLayout::find(std::string_view name) const {
 
 int RecordLayout::depth(std::size_t index) const {
   int level = 0;
-  for (int parent = fields_[index].parent; parent >= 0; parent = fields_[static_cast<std::size_t>(parent)].parent) {
+  for (int parent = fields_[index].parent; parent >= 0;
+       parent = fields_[static_cast<std::size_t>(parent)].parent) {
     ++level;
   }
   return level;

@@ -15,19 +15,19 @@
 namespace veltrano::runtime {
 
 struct FieldDescriptor {
-  std::string name;            // the label with its prefix, code page 1251 ("KAR:FAM")
+  std::string name;               // the label with its prefix, code page 1251 ("KAR:FAM")
   TypeCode type = TypeCode::End;  // the type of one element; Group for a group
-  std::uint32_t offset = 0;    // from the start of the record buffer
-  std::uint32_t size = 0;      // bytes of all elements together
+  std::uint32_t offset = 0;       // from the start of the record buffer
+  std::uint32_t size = 0;         // bytes of all elements together
   std::uint32_t element_size = 0;
-  std::uint8_t digits = 0;     // DECIMAL/PDECIMAL: declared digits
-  std::uint8_t places = 0;     // DECIMAL/PDECIMAL: digits after the point
+  std::uint8_t digits = 0;                // DECIMAL/PDECIMAL: declared digits
+  std::uint8_t places = 0;                // DECIMAL/PDECIMAL: digits after the point
   std::vector<std::uint32_t> dimensions;  // DIM(…); empty for a simple field
-  std::string picture;         // a declared picture such as "@s20"; empty when none
-  std::string external_name;   // NAME('…'); empty when none
-  int over = -1;               // index of the field this one overlays (OVER); -1 when none
-  int parent = -1;             // index of the enclosing GROUP; -1 at the top level
-  bool overlay = false;        // lies within an earlier field's bytes (OVER, or a group member)
+  std::string picture;                    // a declared picture such as "@s20"; empty when none
+  std::string external_name;              // NAME('…'); empty when none
+  int over = -1;                          // index of the field this one overlays (OVER); -1 when none
+  int parent = -1;                        // index of the enclosing GROUP; -1 at the top level
+  bool overlay = false;                   // lies within an earlier field's bytes (OVER, or a group member)
 
   std::uint32_t elementCount() const { return element_size == 0 ? 1 : size / element_size; }
   bool isArray() const { return !dimensions.empty(); }

@@ -43,13 +43,17 @@ enum class TypeCode : std::uint8_t {
 
 // "BYTE", "SHORT", …; "(17)" for the reserved code; "UNKNOWN" above 30.
 std::string_view typeName(std::uint8_t code);
-inline std::string_view typeName(TypeCode code) { return typeName(static_cast<std::uint8_t>(code)); }
+inline std::string_view typeName(TypeCode code) {
+  return typeName(static_cast<std::uint8_t>(code));
+}
 
 // The width in a record buffer of the types whose width is fixed; 0 for the others.
 std::uint32_t fixedWidth(TypeCode code);
 
 // Bytes of a DECIMAL/PDECIMAL of `digits` digits: digits div 2 + 1.
-constexpr std::uint32_t decimalBytes(std::uint32_t digits) { return digits / 2 + 1; }
+constexpr std::uint32_t decimalBytes(std::uint32_t digits) {
+  return digits / 2 + 1;
+}
 
 bool isStringType(TypeCode code);   // STRING, CSTRING, PSTRING
 bool isNumericType(TypeCode code);  // BYTE … REAL, DECIMAL, PDECIMAL, BFLOAT4, BFLOAT8
