@@ -190,12 +190,12 @@ BindingScopes& bindingScopes() {
   return scopes;
 }
 
-bool bind(std::string_view name, const FieldDescriptor& field, std::span<std::uint8_t> record,
-          const void* owner) {
+bool bindVariable(std::string_view name, const FieldDescriptor& field, std::span<std::uint8_t> record,
+                  const void* owner) {
   return bindingScopes().bindVariable(name, field, record, owner);
 }
 
-bool bind(std::string_view name, std::int32_t& variable) {
+bool bindVariable(std::string_view name, std::int32_t& variable) {
   FieldDescriptor field;
   field.name = std::string(name);
   field.type = TypeCode::Long;
@@ -204,7 +204,7 @@ bool bind(std::string_view name, std::int32_t& variable) {
                                       std::span(reinterpret_cast<std::uint8_t*>(&variable), sizeof variable));
 }
 
-bool bind(std::string_view name, double& variable) {
+bool bindVariable(std::string_view name, double& variable) {
   FieldDescriptor field;
   field.name = std::string(name);
   field.type = TypeCode::Real;

@@ -77,11 +77,12 @@ bool isBindableName(std::string_view name);
 // How a field of this type evaluates; std::nullopt for types an expression cannot read.
 std::optional<ValueType> valueTypeOfField(TypeCode type);
 
-// Shorthands over bindingScopes().
-bool bind(std::string_view name, const FieldDescriptor& field, std::span<std::uint8_t> record,
-          const void* owner = nullptr);
-bool bind(std::string_view name, std::int32_t& variable);  // a LONG variable
-bool bind(std::string_view name, double& variable);        // a REAL variable
+// Shorthands over bindingScopes(). (Not named "bind": std::bind would win the look-up for
+// arguments of standard types.)
+bool bindVariable(std::string_view name, const FieldDescriptor& field, std::span<std::uint8_t> record,
+                  const void* owner = nullptr);
+bool bindVariable(std::string_view name, std::int32_t& variable);  // a LONG variable
+bool bindVariable(std::string_view name, double& variable);        // a REAL variable
 void pushScope(bool keep_outer_names);
 void popScope();
 
