@@ -58,7 +58,8 @@ std::string deformatNumber(std::string_view text, const CompiledPicture& picture
       default: break;  // literals, currency and separators take their character
     }
   }
-  return negative ? "-" + out : out;
+  if (negative) out.insert(0, 1, '-');
+  return out;
 }
 
 struct ReadParts {

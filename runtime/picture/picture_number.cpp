@@ -22,7 +22,9 @@ std::string floatPrefix(const std::string& prefix, const std::string& body) {
   if (prefix.empty()) return body;
   std::size_t blanks = 0;
   while (blanks < body.size() && body[blanks] == ' ') ++blanks;
-  return body.substr(0, blanks) + prefix + body.substr(blanks);
+  std::string out(body, 0, blanks);
+  out.append(prefix).append(body, blanks);
+  return out;
 }
 
 // The leading run of currency and sign tokens, which float in @N and @E pictures.
@@ -204,19 +206,20 @@ std::string formatScientific(std::string_view text, const CompiledPicture& pictu
   }
   roundDecimal(mantissa, places);
   if (mantissa.integer.size() > 1) {  // 9.99 rounded up to 10.0
-    mantissa.fraction = mantissa.integer.substr(1) + mantissa.fraction;
+    mantissa.fraction.insert(0, mantissa.integer, 1);
     mantissa.fraction.resize(places);
     mantissa.integer.resize(1);
     ++exponent;
   }
-  if (mantissa.integer.empty()) mantissa.integer = "0";
+  if (mantissa.integer.empty()) mantissa.integer.push_back('0');
   const bool zero = first == std::string::npos || mantissa.isZero();
   if (picture.blank_when_zero && zero) return std::string(pictureWidth(picture), ' ');
   const bool negative = value.negative && !zero;
   const bool overflow = exponent > 999 || exponent < -999;
   const std::string exponent_digits = overflow ? "###" : [&] {
     std::string out = std::to_string(exponent < 0 ? -exponent : exponent);
-    return std::string(3 - out.size(), '0') + out;
+    out.insert(0, 3 - out.size(), '0');
+    return out;
   }();
 
   const std::size_t prefix_length = floatingPrefixLength(picture);
