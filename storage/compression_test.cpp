@@ -1,0 +1,78 @@
+#include "storage/compression.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "storage/storage_failure.h"
+
+namespace veltrano::storage {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes pack(const Bytes& body) {
+  Bytes out;
+  EXPECT_TRUE(packBody(body, out));
+  return out;
+}
+
+Bytes unpack(const Bytes& packed, std::size_t size) {
+  Bytes body(size);
+  unpackBody(packed, body);
+  return body;
+}
+
+int failureOf(const Bytes& packed, std::size_t size) {
+  try {
+    unpack(packed, size);
+  } catch (const StorageFailure& failure) {
+    return failure.number();
+  }
+  return 0;
+}
+
+TEST(PagePacking, ThreeHundredEqualBytes) {
+  // Literal count 1, the byte, repeat count 299 in two base-128 bytes, final literal count 0.
+  EXPECT_EQ(pack(Bytes(300, 0x41)), (Bytes{0x01, 0x41, 0xAB, 0x02, 0x00}));
+  EXPECT_EQ(unpack(Bytes{0x01, 0x41, 0xAB, 0x02, 0x00}, 300), Bytes(300, 0x41));
+}
+
+TEST(PagePacking, OnlyRunsOfFourOrMoreArePacked) {
+  Bytes out;
+  EXPECT_FALSE(packBody(Bytes{1, 1, 1, 2, 2, 2, 3}, out));
+  EXPECT_FALSE(packBody(Bytes{}, out));
+  // A run of exactly four, with literals before and after it.
+  EXPECT_EQ(pack(Bytes{9, 8, 7, 7, 7, 7, 6, 5}), (Bytes{0x03, 9, 8, 7, 0x03, 0x02, 6, 5}));
+  // Short runs stay among the literals; a run ending the body leaves an empty final literal.
+  EXPECT_EQ(pack(Bytes{1, 1, 2, 2, 2, 2, 2}), (Bytes{0x03, 1, 1, 2, 0x04, 0x00}));
+}
+
+TEST(PagePacking, RoundTripsBodiesOfEveryShape) {
+  std::mt19937 random(42);
+  for (int round = 0; round < 500; ++round) {
+    Bytes body(random() % 3000);
+    for (std::size_t i = 0; i < body.size();) {
+      const std::size_t run = 1 + random() % (random() % 4 == 0 ? 400 : 3);
+      const auto value = static_cast<std::uint8_t>(random() % 4);
+      for (std::size_t j = 0; j < run && i < body.size(); ++j) body[i++] = value;
+    }
+    Bytes packed;
+    if (packBody(body, packed)) {
+      ASSERT_EQ(unpack(packed, body.size()), body) << "round " << round;
+    }
+  }
+}
+
+TEST(PagePacking, CountsThatOverrunTheBodyAreFailures) {
+  EXPECT_EQ(failureOf(Bytes{0x05, 1, 2, 3, 4, 5}, 4), 522);           // literal larger than the body
+  EXPECT_EQ(failureOf(Bytes{0x03, 1, 2}, 3), 522);                    // literal beyond the packed bytes
+  EXPECT_EQ(failureOf(Bytes{0x01, 7, 0x05}, 4), 530);                 // repeat larger than what is left
+  EXPECT_EQ(failureOf(Bytes{0x00, 0x03}, 3), 530);                    // repeat with nothing to repeat
+  EXPECT_EQ(failureOf(Bytes{0x01, 7}, 4), 530);                       // packed bytes end before the body
+  EXPECT_EQ(failureOf(Bytes{0x81, 0x80, 0x80, 0x80, 0x01}, 4), 522);  // a count longer than any page
+  EXPECT_EQ(failureOf(Bytes{0x01, 7, 0x02}, 3), 522);                 // final literal count missing
+}
+
+}  // namespace
+}  // namespace veltrano::storage

@@ -1,0 +1,314 @@
+#include "storage/page.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "storage/compression.h"
+#include "storage/entry_tree.h"
+#include "storage/storage_failure.h"
+
+namespace veltrano::storage {
+namespace {
+
+constexpr std::uint8_t kLengthChanged = 0x80;
+constexpr std::uint8_t kKeyLengthChanged = 0x40;
+constexpr std::size_t kLargestShare = 63;
+
+}  // namespace
+
+std::size_t sharedPrefix(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+  const std::size_t limit = std::min({kLargestShare, a.size(), b.size()});
+  std::size_t shared = 0;
+  while (shared < limit && a[shared] == b[shared]) ++shared;
+  return shared;
+}
+
+void Page::reset(std::uint8_t level) {
+  level_ = level;
+  children_.clear();
+  bytes_.clear();
+  slots_.clear();
+  garbage_ = 0;
+  size_ = kPageHeaderBytes;
+}
+
+std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
+  std::size_t low = 0;
+  std::size_t high = slots_.size();
+  while (low < high) {
+    const std::size_t middle = (low + high) / 2;
+    if (compareKeys(this->key(middle), key) < 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
+}
+
+std::size_t Page::upperBound(std::span<const std::uint8_t> key) const {
+  std::size_t low = 0;
+  std::size_t high = slots_.size();
+  while (low < high) {
+    const std::size_t middle = (low + high) / 2;
+    if (compareKeys(this->key(middle), key) <= 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
+}
+
+std::size_t Page::costAt(std::size_t i) const {
+  const Slot& slot = slots_[i];
+  if (i == 0) return 5 + slot.length;
+  const Slot& before = slots_[i - 1];
+  std::size_t cost = 1;
+  if (slot.length != before.length) cost += 2;
+  if (slot.key_length != before.key_length) cost += 2;
+  return cost + slot.length - sharedPrefix(entry(i - 1), entry(i));
+}
+
+std::size_t Page::costFrom(std::size_t first, std::size_t last) const {
+  std::size_t total = 0;
+  for (std::size_t i = first; i < last; ++i) total += costAt(i);
+  return total;
+}
+
+void Page::recomputeSize() {
+  size_ = headerSize() + costFrom(0, slots_.size());
+}
+
+std::uint32_t Page::store(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
+  const auto offset = static_cast<std::uint32_t>(bytes_.size());
+  bytes_.insert(bytes_.end(), key.begin(), key.end());
+  bytes_.insert(bytes_.end(), data.begin(), data.end());
+  return offset;
+}
+
+void Page::compactIfWasteful() {
+  if (garbage_ < 4096 || garbage_ * 2 < bytes_.size()) return;
+  std::vector<std::uint8_t> packed;
+  packed.reserve(bytes_.size() - garbage_);
+  for (Slot& slot : slots_) {
+    const auto offset = static_cast<std::uint32_t>(packed.size());
+    packed.insert(packed.end(), bytes_.begin() + slot.offset, bytes_.begin() + slot.offset + slot.length);
+    slot.offset = offset;
+  }
+  bytes_.swap(packed);
+  garbage_ = 0;
+}
+
+void Page::insertAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data,
+                    std::uint32_t child) {
+  const std::size_t before = i < slots_.size() ? costAt(i) : 0;
+  const Slot slot{store(key, data), static_cast<std::uint16_t>(key.size() + data.size()),
+                  static_cast<std::uint16_t>(key.size())};
+  slots_.insert(slots_.begin() + static_cast<std::ptrdiff_t>(i), slot);
+  if (!isLeaf()) {
+    children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(i), child);
+    size_ += kChildNumberBytes;
+  }
+  const std::size_t after = costAt(i) + (i + 1 < slots_.size() ? costAt(i + 1) : 0);
+  size_ = size_ - before + after;
+}
+
+void Page::replaceAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
+  const std::size_t end = std::min(i + 2, slots_.size());
+  const std::size_t before = costFrom(i, end);
+  Slot& slot = slots_[i];
+  const std::size_t length = key.size() + data.size();
+  if (length == slot.length) {
+    std::uint8_t* place = bytes_.data() + slot.offset;
+    if (!key.empty()) std::memcpy(place, key.data(), key.size());
+    if (!data.empty()) std::memcpy(place + key.size(), data.data(), data.size());
+  } else {
+    garbage_ += slot.length;
+    slot.offset = store(key, data);
+    slot.length = static_cast<std::uint16_t>(length);
+  }
+  slot.key_length = static_cast<std::uint16_t>(key.size());
+  size_ = size_ - before + costFrom(i, end);
+  compactIfWasteful();
+}
+
+void Page::eraseAt(std::size_t i) {
+  const std::size_t before = costFrom(i, std::min(i + 2, slots_.size()));
+  garbage_ += slots_[i].length;
+  slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(i));
+  if (!isLeaf()) {
+    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(i));
+    size_ -= kChildNumberBytes;
+  }
+  const std::size_t after = i < slots_.size() ? costAt(i) : 0;
+  size_ = size_ - before + after;
+  if (slots_.empty()) {
+    bytes_.clear();
+    garbage_ = 0;
+  }
+  compactIfWasteful();
+}
+
+void Page::moveTailTo(std::size_t from, Page& right) {
+  right.reset(level_);
+  for (std::size_t i = from; i < slots_.size(); ++i) {
+    const Slot& slot = slots_[i];
+    right.slots_.push_back({right.store(entry(i), {}), slot.length, slot.key_length});
+    if (!isLeaf()) right.children_.push_back(children_[i]);
+    garbage_ += slot.length;
+  }
+  slots_.resize(from);
+  if (!isLeaf()) children_.resize(from);
+  recomputeSize();
+  right.recomputeSize();
+  compactIfWasteful();
+}
+
+void Page::takeAllFrom(Page& right) {
+  for (std::size_t i = 0; i < right.slots_.size(); ++i) {
+    const Slot& slot = right.slots_[i];
+    slots_.push_back({store(right.entry(i), {}), slot.length, slot.key_length});
+    if (!isLeaf()) children_.push_back(right.children_[i]);
+  }
+  right.reset(right.level_);
+  recomputeSize();
+}
+
+std::size_t Page::splitPoint() const {
+  const std::size_t half = (size_ - kPageHeaderBytes) / 2;
+  std::size_t running = 0;
+  for (std::size_t i = 0; i + 1 < slots_.size(); ++i) {
+    running += costAt(i) + (isLeaf() ? 0 : kChildNumberBytes);
+    if (running >= half) return i + 1;
+  }
+  return slots_.size() - 1;
+}
+
+void Page::encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
+                  std::vector<std::uint8_t>& scratch) const {
+  if (size_ > 0xFFFF) fail(failure::kPageTooLarge);
+  const std::size_t head = headerSize();
+  image.resize(size_);
+  std::uint8_t* out = image.data() + head;
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    const Slot& slot = slots_[i];
+    std::uint8_t flags = 0;
+    std::size_t shared = 0;
+    if (i == 0) {
+      flags = kLengthChanged | kKeyLengthChanged;
+    } else {
+      const Slot& before = slots_[i - 1];
+      if (slot.length != before.length) flags |= kLengthChanged;
+      if (slot.key_length != before.key_length) flags |= kKeyLengthChanged;
+      shared = sharedPrefix(entry(i - 1), entry(i));
+    }
+    *out++ = static_cast<std::uint8_t>(flags | shared);
+    if (flags & kLengthChanged) {
+      storeLe16(out, slot.length);
+      out += 2;
+    }
+    if (flags & kKeyLengthChanged) {
+      storeLe16(out, slot.key_length);
+      out += 2;
+    }
+    const std::size_t rest = slot.length - shared;
+    if (rest > 0) std::memcpy(out, bytes_.data() + slot.offset + shared, rest);
+    out += rest;
+  }
+  std::size_t stored = size_;
+  const std::span<const std::uint8_t> body(image.data() + head, size_ - head);
+  // Packing is worth it only when it saves a whole unit of the file.
+  if (packBody(body, scratch) && roundUpToUnit(head + scratch.size()) < roundUpToUnit(size_)) {
+    std::memcpy(image.data() + head, scratch.data(), scratch.size());
+    stored = head + scratch.size();
+  }
+  const std::size_t occupied = roundUpToUnit(stored);
+  if (occupied > kLargestPageBytes) fail(failure::kPageTooLarge);
+  image.resize(occupied);
+  std::fill(image.begin() + static_cast<std::ptrdiff_t>(stored), image.end(), kFillByte);
+  std::uint8_t* p = image.data();
+  storeLe16(p + 4, static_cast<std::uint16_t>(stored));
+  storeLe16(p + 6, static_cast<std::uint16_t>(size_));
+  storeLe16(p + 8, static_cast<std::uint16_t>(size_));  // the accounted size: exact here
+  storeLe16(p + 10, static_cast<std::uint16_t>(slots_.size()));
+  p[12] = level_;
+  patchImage(home_offset, image);
+}
+
+void Page::patchImage(std::uint32_t home_offset, std::span<std::uint8_t> image) const {
+  storeLe32(image.data(), home_offset);
+  for (std::size_t i = 0; i < children_.size(); ++i) {
+    storeLe32(image.data() + kPageHeaderBytes + kChildNumberBytes * i, children_[i]);
+  }
+}
+
+void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset,
+                  std::vector<std::uint8_t>& scratch) {
+  const std::uint8_t* p = image.data();
+  if (image.size() < kUnitBytes || loadLe32(p) != home_offset) fail(failure::kPageSizeMismatch);
+  const std::size_t stored = loadLe16(p + 4);
+  const std::size_t full = loadLe16(p + 6);
+  const std::size_t accounted = loadLe16(p + 8);
+  const std::size_t count = loadLe16(p + 10);
+  if (roundUpToUnit(stored) != image.size()) fail(failure::kPageSizeMismatch);
+  if (full > accounted) fail(failure::kBodyOverAccounted);
+  reset(p[12]);
+  const std::size_t head = headerSize() + (isLeaf() ? 0 : kChildNumberBytes * count);
+  if (stored < kPageHeaderBytes || stored > full || head > stored) fail(failure::kEntriesDoNotFill);
+  if (!isLeaf() && count == 0) fail(failure::kEntriesDoNotFill);
+  for (std::size_t i = 0; i < (isLeaf() ? 0 : count); ++i) {
+    const std::uint32_t child = loadLe32(p + kPageHeaderBytes + kChildNumberBytes * i);
+    if (child >= kUnitLimit) fail(failure::kUnitOutsideRuns);
+    children_.push_back(child);
+  }
+  std::span<const std::uint8_t> body;
+  if (stored < full) {
+    scratch.resize(full - head);
+    unpackBody(image.subspan(head, stored - head), scratch);
+    body = scratch;
+  } else {
+    body = image.subspan(head, full - head);
+  }
+  // Every entry takes at least its flag byte, which bounds the count before anything grows.
+  if (count > body.size()) fail(failure::kEntriesDoNotFill);
+  slots_.reserve(count);
+  std::size_t at = 0;
+  std::size_t length = 0;
+  std::size_t key_length = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (at >= body.size()) fail(failure::kEntriesDoNotFill);
+    const std::uint8_t flags = body[at++];
+    const std::size_t shared = flags & 0x3F;
+    const std::size_t previous_length = length;
+    if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
+      fail(failure::kEntriesDoNotFill);
+    }
+    if (flags & kLengthChanged) {
+      if (body.size() - at < 2) fail(failure::kEntriesDoNotFill);
+      length = loadLe16(body.data() + at);
+      at += 2;
+    }
+    if (flags & kKeyLengthChanged) {
+      if (body.size() - at < 2) fail(failure::kEntriesDoNotFill);
+      key_length = loadLe16(body.data() + at);
+      at += 2;
+    }
+    if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
+    if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+    const std::size_t rest = length - shared;
+    if (body.size() - at < rest) fail(failure::kEntriesDoNotFill);
+    const std::size_t offset = bytes_.size();
+    bytes_.resize(offset + length);
+    if (shared > 0) std::memmove(bytes_.data() + offset, bytes_.data() + slots_.back().offset, shared);
+    if (rest > 0) std::memcpy(bytes_.data() + offset + shared, body.data() + at, rest);
+    at += rest;
+    slots_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
+                      static_cast<std::uint16_t>(key_length)});
+    if (i > 0 && compareKeys(key(i - 1), key(i)) >= 0) fail(failure::kEntriesDoNotFill);
+  }
+  if (at != body.size()) fail(failure::kEntriesDoNotFill);
+  recomputeSize();
+}
+
+}  // namespace veltrano::storage

@@ -1,0 +1,106 @@
+// One page of the entry tree as the cache holds it: its entries decoded once into a byte buffer
+// with an index of where each starts, so that a search is a binary search over that index and a
+// read is one copy.
+//
+// A leaf page (level 0) holds entries. An index page (level > 0) holds one child unit number per
+// entry; entry i is a lower bound of every key in child i's subtree (index entries are keys only).
+//
+// On disk (see docs/file-format.md) a page is a 13-byte header, the child numbers of an index
+// page, and the entries, each sharing up to 63 leading bytes with the one before it; the part
+// after the header may be packed, and the page is filled with 0xB0 to a whole number of units.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "storage/page_format.h"
+
+namespace veltrano::storage {
+
+class Page {
+ public:
+  void reset(std::uint8_t level);
+
+  std::uint8_t level() const { return level_; }
+  bool isLeaf() const { return level_ == 0; }
+  std::size_t count() const { return slots_.size(); }
+  std::span<const std::uint8_t> entry(std::size_t i) const {
+    return {bytes_.data() + slots_[i].offset, slots_[i].length};
+  }
+  std::span<const std::uint8_t> key(std::size_t i) const {
+    return {bytes_.data() + slots_[i].offset, slots_[i].key_length};
+  }
+  std::size_t keyLength(std::size_t i) const { return slots_[i].key_length; }
+  std::uint32_t child(std::size_t i) const { return children_[i]; }
+  void setChild(std::size_t i, std::uint32_t unit) { children_[i] = unit; }
+
+  // The first entry whose key is >= `key` (lowerBound) or > `key` (upperBound).
+  std::size_t lowerBound(std::span<const std::uint8_t> key) const;
+  std::size_t upperBound(std::span<const std::uint8_t> key) const;
+  // The child a search for `key` descends into: the last entry not greater than the key, or
+  // the first when every entry is greater. REQUIRES: an index page with entries.
+  std::size_t route(std::span<const std::uint8_t> key) const {
+    const std::size_t above = upperBound(key);
+    return above == 0 ? 0 : above - 1;
+  }
+
+  // The page's uncompressed size as it would be written: header, child numbers and entries.
+  std::size_t encodedSize() const { return size_; }
+
+  // REQUIRES: i <= count(), the order rule holds afterwards, child given for an index page.
+  void insertAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data,
+                std::uint32_t child = 0);
+  void replaceAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
+  void eraseAt(std::size_t i);
+  // Moves entries [from, count()) (with their children) to the empty page `right`.
+  void moveTailTo(std::size_t from, Page& right);
+  // Appends every entry of `right` (whose keys all follow this page's), leaving it empty.
+  void takeAllFrom(Page& right);
+  // The entry index at which to cut the page into two halves of about equal encoded size.
+  // REQUIRES: count() >= 2. The result lies in [1, count() - 1].
+  std::size_t splitPoint() const;
+
+  // Writes the page's image for the given home offset into `image`: header, child numbers,
+  // entries (packed when that saves a unit) and the 0xB0 fill, a whole number of units long.
+  // `scratch` is working space. Failure 1678 when the image would need more than 59 units.
+  void encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
+              std::vector<std::uint8_t>& scratch) const;
+  // Rewrites the home offset and child numbers of an image made by encode() for this page.
+  void patchImage(std::uint32_t home_offset, std::span<std::uint8_t> image) const;
+  // Reads a page image (deciphered, exactly as long as the run's class says). Failures: 1477
+  // (size or home not this place's), 1659, 1602, 522, 530, 824, 1735 (a child number that is
+  // no unit). `scratch` is working space.
+  void decode(std::span<const std::uint8_t> image, std::uint32_t home_offset,
+              std::vector<std::uint8_t>& scratch);
+
+ private:
+  struct Slot {
+    std::uint32_t offset;
+    std::uint16_t length;
+    std::uint16_t key_length;
+  };
+
+  // Bytes entry i takes on disk, given the entry before it.
+  std::size_t costAt(std::size_t i) const;
+  std::size_t costFrom(std::size_t first, std::size_t last) const;  // entries [first, last)
+  std::size_t headerSize() const {
+    return kPageHeaderBytes + (isLeaf() ? 0 : kChildNumberBytes * children_.size());
+  }
+  void recomputeSize();
+  std::uint32_t store(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
+  void compactIfWasteful();
+
+  std::uint8_t level_ = 0;
+  std::vector<std::uint32_t> children_;
+  std::vector<std::uint8_t> bytes_;  // entry bytes in any order; slots_ give the key order
+  std::vector<Slot> slots_;
+  std::size_t garbage_ = 0;  // bytes of bytes_ no slot refers to any more
+  std::size_t size_ = kPageHeaderBytes;
+};
+
+// The number of leading bytes entry `b` shares with the entry `a` before it, as the writer counts
+// them: at most 63, and never more than either length.
+std::size_t sharedPrefix(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+
+}  // namespace veltrano::storage

@@ -1,0 +1,212 @@
+#include "storage/page.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "storage/entry_tree.h"
+#include "storage/storage_failure.h"
+
+namespace veltrano::storage {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr std::uint32_t kHome = 512 + 256 * 7;
+
+Bytes encodePage(const Page& page, std::uint32_t home = kHome) {
+  Bytes image;
+  Bytes scratch;
+  page.encode(home, image, scratch);
+  return image;
+}
+
+int decodeFailure(const Bytes& image, std::uint32_t home = kHome) {
+  Page page;
+  Bytes scratch;
+  try {
+    page.decode(image, home, scratch);
+  } catch (const StorageFailure& failure) {
+    return failure.number();
+  }
+  return 0;
+}
+
+TEST(PageEncoding, EntriesShareAtMost63LeadingBytes) {
+  Page page;
+  page.reset(0);
+  Bytes first(80, 'a');
+  Bytes second = first;
+  second[70] = 'b';  // equal to the first in its first 70 bytes
+  page.insertAt(0, first, {});
+  page.insertAt(1, Bytes(second.begin(), second.begin() + 75), Bytes(second.begin() + 75, second.end()));
+  const Bytes image = encodePage(page);
+  // Second entry: flag 0x40 (same length, new key length) | 63 shared, its key length, 17 bytes.
+  const std::size_t second_at = kPageHeaderBytes + 5 + 80;
+  EXPECT_EQ(image[second_at], 0x40 | 63);
+  EXPECT_EQ(loadLe16(&image[second_at + 1]), 75);
+  EXPECT_EQ(loadLe16(&image[6]), second_at + 3 + 17);  // uncompressed size
+  EXPECT_EQ(page.encodedSize(), second_at + 3 + 17);
+}
+
+TEST(PageEncoding, HeaderFlagsAndFill) {
+  Page page;
+  page.reset(0);
+  page.insertAt(0, Bytes{1, 2}, Bytes{9});
+  page.insertAt(1, Bytes{1, 3}, Bytes{9});
+  const Bytes image = encodePage(page);
+  ASSERT_EQ(image.size(), 256u);
+  EXPECT_EQ(loadLe32(&image[0]), kHome);
+  EXPECT_EQ(loadLe16(&image[4]), 13 + 8 + 3);  // stored = uncompressed: no run worth packing
+  EXPECT_EQ(loadLe16(&image[6]), 13 + 8 + 3);
+  EXPECT_GE(loadLe16(&image[8]), loadLe16(&image[6]));
+  EXPECT_EQ(loadLe16(&image[10]), 2);
+  EXPECT_EQ(image[12], 0);
+  // First entry: both lengths, nothing shared; second: same lengths, one byte shared.
+  EXPECT_EQ(Bytes(image.begin() + 13, image.begin() + 24), (Bytes{0xC0, 3, 0, 2, 0, 1, 2, 9, 0x01, 3, 9}));
+  EXPECT_TRUE(std::all_of(image.begin() + 24, image.end(), [](std::uint8_t b) { return b == 0xB0; }));
+}
+
+TEST(PageEncoding, IndexPagesCarryChildNumbersBeforeTheirEntries) {
+  Page page;
+  page.reset(2);
+  page.insertAt(0, Bytes{5}, {}, 41);
+  page.insertAt(1, Bytes{9}, {}, 42);
+  const Bytes image = encodePage(page);
+  EXPECT_EQ(image[12], 2);
+  EXPECT_EQ(loadLe32(&image[13]), 41u);
+  EXPECT_EQ(loadLe32(&image[17]), 42u);
+  EXPECT_EQ(image[21], 0xC0);
+  Page decoded;
+  Bytes scratch;
+  decoded.decode(image, kHome, scratch);
+  EXPECT_EQ(decoded.child(1), 42u);
+  EXPECT_EQ(decoded.route(Bytes{4}), 0u);  // below every entry: the first child
+  EXPECT_EQ(decoded.route(Bytes{9}), 1u);
+  EXPECT_EQ(decoded.route(Bytes{8, 0}), 0u);
+}
+
+TEST(PageEncoding, PacksOnlyWhenAUnitIsSaved) {
+  Page saving;
+  saving.reset(0);
+  saving.insertAt(0, Bytes{1}, Bytes(600, 0));  // 619 bytes: three units, packed into one
+  Bytes image = encodePage(saving);
+  EXPECT_EQ(image.size(), 256u);
+  EXPECT_LT(loadLe16(&image[4]), loadLe16(&image[6]));
+
+  Page not_saving;
+  not_saving.reset(0);
+  Bytes data(230);
+  std::mt19937 random(3);
+  for (auto& byte : data) byte = static_cast<std::uint8_t>(random() % 200 + 1);
+  std::fill(data.begin(), data.begin() + 12, 0);  // a run, but the page fits one unit anyway
+  not_saving.insertAt(0, Bytes{1}, data);
+  image = encodePage(not_saving);
+  EXPECT_EQ(image.size(), 256u);
+  EXPECT_EQ(loadLe16(&image[4]), loadLe16(&image[6]));
+}
+
+TEST(PageEncoding, RoundTripsPagesWithEditsInTheMiddle) {
+  std::mt19937 random(11);
+  Page page;
+  page.reset(0);
+  std::vector<Bytes> model;
+  for (int step = 0; step < 2000; ++step) {
+    Bytes key{static_cast<std::uint8_t>(random() % 4), static_cast<std::uint8_t>(random() % 256)};
+    key.resize(2 + random() % 90, key[1]);
+    Bytes data(random() % 40, static_cast<std::uint8_t>(random() % 3));
+    Bytes whole = key;
+    whole.insert(whole.end(), data.begin(), data.end());
+    const std::size_t at = page.lowerBound(key);
+    const bool exists = at < page.count() && compareKeys(page.key(at), key) == 0;
+    if (random() % 3 == 0) {
+      if (exists) {
+        page.eraseAt(at);
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+      }
+    } else if (exists) {
+      page.replaceAt(at, key, data);
+      model[at] = whole;
+    } else if (page.encodedSize() < 14000) {
+      page.insertAt(at, key, data);
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), whole);
+    }
+    if (step % 100 == 0) {
+      const Bytes image = encodePage(page);
+      ASSERT_EQ(loadLe16(&image[6]), page.encodedSize()) << "running size at step " << step;
+      Page decoded;
+      Bytes scratch;
+      decoded.decode(image, kHome, scratch);
+      ASSERT_EQ(decoded.count(), model.size());
+      for (std::size_t i = 0; i < model.size(); ++i) {
+        const auto entry = decoded.entry(i);
+        ASSERT_EQ(Bytes(entry.begin(), entry.end()), model[i]);
+      }
+    }
+  }
+}
+
+TEST(PageEncoding, SplitAndMergeKeepEntriesAndSizes) {
+  Page left;
+  left.reset(0);
+  for (int i = 0; i < 100; ++i)
+    left.insertAt(left.count(), Bytes{static_cast<std::uint8_t>(i), 1, 2}, Bytes(20, 3));
+  const std::size_t whole = left.encodedSize();
+  Page right;
+  const std::size_t cut = left.splitPoint();
+  EXPECT_GT(cut, 40u);
+  EXPECT_LT(cut, 60u);
+  left.moveTailTo(cut, right);
+  EXPECT_EQ(left.count() + right.count(), 100u);
+  EXPECT_EQ(right.key(0)[0], cut);
+  left.takeAllFrom(right);
+  EXPECT_EQ(right.count(), 0u);
+  EXPECT_EQ(left.encodedSize(), whole);
+}
+
+TEST(PageDecoding, DamagedPagesAreFailuresWithTheirNumbers) {
+  Page page;
+  page.reset(0);
+  page.insertAt(0, Bytes{1, 2, 3}, Bytes{4});
+  page.insertAt(1, Bytes{1, 2, 4}, Bytes{5});
+  const Bytes good = encodePage(page);
+  EXPECT_EQ(decodeFailure(good), 0);
+  EXPECT_EQ(decodeFailure(good, kHome + 256), 1477);  // not this page's home
+  Bytes bad = good;
+  storeLe16(&bad[4], 300);  // stored size needs two units, the run says one
+  EXPECT_EQ(decodeFailure(bad), 1477);
+  bad = good;
+  storeLe16(&bad[8], static_cast<std::uint16_t>(loadLe16(&bad[6]) - 1));
+  EXPECT_EQ(decodeFailure(bad), 1659);
+  bad = good;
+  storeLe16(&bad[10], 3);  // a third entry that is not there
+  EXPECT_EQ(decodeFailure(bad), 1602);
+  bad = good;
+  storeLe16(&bad[10], 1);  // bytes left over after the last entry
+  EXPECT_EQ(decodeFailure(bad), 1602);
+  bad = good;
+  bad[13 + 5 + 4] = 0x80;                  // the second entry gives a new length:
+  storeLe16(&bad[13 + 5 + 4 + 1], 15094);  // 15094 bytes, too long for any entry
+  EXPECT_EQ(decodeFailure(bad), 824);
+  bad = good;
+  bad[13 + 5 + 4] = 0x00 | 3;  // shares all three key bytes: the same key twice is out of order
+  EXPECT_EQ(decodeFailure(bad), 1602);
+  bad = good;
+  bad[13] = 0x80;  // the first entry must give both lengths
+  EXPECT_EQ(decodeFailure(bad), 1602);
+}
+
+TEST(PageDecoding, IndexPagesNeedEntriesAndRealChildUnits) {
+  Page index;
+  index.reset(1);
+  index.insertAt(0, Bytes{1}, {}, 3);
+  Bytes image = encodePage(index);
+  storeLe32(&image[13], kFirstUnplacedId);
+  EXPECT_EQ(decodeFailure(image), 1735);
+  Page empty;
+  empty.reset(1);
+  image = encodePage(empty);
+  EXPECT_EQ(decodeFailure(image), 1602);
+}
+
+}  // namespace
+}  // namespace veltrano::storage
