@@ -84,12 +84,19 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
       const int error = table.append(buffers);
       return withWrite(error, error == 0 ? endOperation(state) : 0);
     }
-    case Operation::Put: return withWrite(table.put(buffers), endOperation(state));
+    case Operation::Put: {
+      const int error = table.put(buffers);
+      return withWrite(error, endOperation(state));
+    }
     case Operation::PutFilePtr: {
       if (!table.makeCurrent(arguments.pointer)) return {33, 0, 0};
-      return withWrite(table.put(buffers), endOperation(state));
+      const int error = table.put(buffers);
+      return withWrite(error, endOperation(state));
     }
-    case Operation::Delete: return withWrite(table.erase(), endOperation(state));
+    case Operation::Delete: {
+      const int error = table.erase();
+      return withWrite(error, endOperation(state));
+    }
     case Operation::Empty: table.empty(); return withWrite(0, endOperation(state));
     case Operation::Duplicate: return {0, table.duplicate(buffers.record, -1) ? 1 : 0, 0};
     case Operation::DuplicateKey: return {0, table.duplicate(buffers.record, key) ? 1 : 0, 0};
@@ -145,7 +152,8 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
       state.building = true;
       const int error = table.build(state.recorded_build_key, state.full_build);
       state.building = false;
-      return withWrite(error, endOperation(state));
+      const int written = endOperation(state);
+      return withWrite(error, written);
     }
 
     case Operation::Clear:
