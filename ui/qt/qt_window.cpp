@@ -121,6 +121,7 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
       frame->statusBar()->addWidget(label, 1);
       status_zones_.push_back(label);
     }
+    delete body;
     delete content_;
     delete canvas;
     content_ = mdi_area_;
