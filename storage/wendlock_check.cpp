@@ -21,7 +21,7 @@ std::string hex(std::span<const std::uint8_t> bytes) {
     out += digits[bytes[i] >> 4];
     out += digits[bytes[i] & 15];
   }
-  if (bytes.size() > 24) out += "…";
+  if (bytes.size() > 24) out += "...";
   return out;
 }
 

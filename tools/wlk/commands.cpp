@@ -1,9 +1,23 @@
 #include "tools/wlk/commands.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "tools/wlk/storage_commands.h"
+
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "runtime/datetime/calendar.h"
+#include "runtime/datetime/environment.h"
+#include "runtime/errors/error_state.h"
+#include "runtime/errors/runtime_error.h"
+
 namespace veltrano::wlk {
+
+int evalCommand(const CommonOptions& options, std::span<const std::string> arguments);  // eval_command.cpp
+
 namespace {
 
 void printHelp() {
@@ -17,10 +31,55 @@ void printHelp() {
   }
 }
 
+// A runtime error ends the command: "Error N: TEXT" on stderr, exit status 1.
+void printRuntimeErrorAndExit(int code, std::string_view text) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "Error %d: %s\n", code, platform::utf8From1251(text).c_str());
+  std::exit(1);
+}
+
+// --today YYYY-MM-DD: the tool runs as if the local date were that day.
+bool applyToday(const std::string& text) {
+  int year = 0, month = 0, day = 0;
+  char end = 0;
+  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3 ||
+      text[4] != '-' || text[7] != '-' || year < 1801 || year > 9999 || day < 1 ||
+      day > runtime::daysInMonth(year, month)) {
+    return false;
+  }
+  platform::setNowOverride(platform::LocalDateTime{year, month, day, 12, 0, 0, 0});
+  runtime::resetKeptYear();
+  return true;
+}
+
+// --env FILE, or else wlk.ENV beside the binary when there is one.
+bool applyEnvironment(const std::string& env_file) {
+  if (!env_file.empty()) {
+    runtime::loadEnvironment(env_file);
+    return runtime::errorCode() == 0;
+  }
+  std::error_code error;
+  const std::filesystem::path binary = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return true;
+  const std::string beside = runtime::environmentFileFor(binary.string());
+  if (std::filesystem::exists(beside, error)) runtime::loadEnvironment(beside);
+  return true;
+}
+
 }  // namespace
 
 const std::vector<Command>& commands() {
-  static const std::vector<Command> table = {};
+  static const std::vector<Command> table = {
+      {"create", "create TARGET DECLFILE        create a table from a declaration", createCommand},
+      {"tables", "tables FILE                   list the tables of a storage file", tablesCommand},
+      {"schema", "schema TARGET                 print a table's declaration", schemaCommand},
+      {"insert", "insert TARGET NAME=VALUE...   add a record", insertCommand},
+      {"select", "select TARGET [--key KEY] [--filter EXPR] [--field EXPR]... [--reverse]", selectCommand},
+      {"delete", "delete TARGET --filter EXPR   delete the records the filter keeps", deleteCommand},
+      {"check", "check FILE                    verify a storage file", checkCommand},
+      {"build", "build TARGET                  rebuild every key of a table", buildCommand},
+      {"eval", "eval [--bind NAME TYPE VALUE]... EXPR   print the value of an expression", evalCommand},
+  };
   return table;
 }
 
@@ -57,6 +116,15 @@ int run(int argc, char** argv) {
   }
   if (index >= argc) {
     printHelp();
+    return 2;
+  }
+  runtime::setRuntimeErrorHandler(printRuntimeErrorAndExit);
+  if (!options.today.empty() && !applyToday(options.today)) {
+    std::fprintf(stderr, "wlk: --today needs a date written YYYY-MM-DD\n");
+    return 2;
+  }
+  if (!applyEnvironment(options.env_file)) {
+    std::fprintf(stderr, "wlk: cannot read the environment file '%s'\n", options.env_file.c_str());
     return 2;
   }
   const std::string_view name = argv[index];

@@ -1,0 +1,39 @@
+// Record fields as wlk insert, select and delete see them: field names with an optional
+// element subscript, every field bound by its label for filter and field expressions, and the
+// default columns of a record.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/expr/expression.h"
+#include "storage/declared_file.h"
+
+namespace veltrano::wlk {
+
+struct FieldReference {
+  std::size_t field = 0;
+  std::uint32_t element = 0;  // 0-based
+};
+
+// "NAME" or "NAME[k]" (k from 1), the label compared without regard to case.
+std::optional<FieldReference> findField(const runtime::RecordLayout& layout, std::string_view name);
+
+// Binds every field of the record by its label in a new scope (popped by the destructor).
+class BoundRecord {
+ public:
+  explicit BoundRecord(storage::DeclaredFile& file);
+  ~BoundRecord();
+  BoundRecord(const BoundRecord&) = delete;
+  BoundRecord& operator=(const BoundRecord&) = delete;
+};
+
+// Parses an expression over the bound fields; null after printing why.
+runtime::NodePointer parseOrReport(std::string_view utf8_text);
+
+// The default columns: every field but groups, each array element a column of its own.
+std::vector<FieldReference> defaultColumns(const runtime::RecordLayout& layout);
+
+}  // namespace veltrano::wlk
