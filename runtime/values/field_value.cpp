@@ -153,7 +153,10 @@ Decimal largestPacked(const FieldDescriptor& field, std::size_t bytes) {
   const int digits = field.digits != 0 ? field.digits : static_cast<int>(2 * bytes - 1);
   const int integer_digits = std::max(0, digits - field.places);
   std::string text(static_cast<std::size_t>(integer_digits), '9');
-  if (field.places != 0) text += "." + std::string(field.places, '9');
+  if (field.places != 0) {
+    text.push_back('.');
+    text.append(field.places, '9');
+  }
   return Decimal::fromText(text);
 }
 
