@@ -200,9 +200,23 @@ std::vector<std::string> checkEntries(EntryTree& tree, bool oem) {
       if (table.number > tree.lastNumber()) {
         problems.push_back("table " + table.name + ": number beyond the file's counter");
       }
+      // The OEM attribute is the declaration's, not the file's: a table whose keys do not fit
+      // the Windows character set is checked again as an OEM table.
       std::size_t accounted = 0;
-      checkTable(tree, table, oem, problems, accounted);
-      if (accounted != entries_per_table[table.number] && problems.empty()) {
+      std::vector<std::string> found;
+      checkTable(tree, table, oem, found, accounted);
+      if (!found.empty()) {
+        std::vector<std::string> as_other;
+        std::size_t other_accounted = 0;
+        checkTable(tree, table, !oem, as_other, other_accounted);
+        if (as_other.size() < found.size()) {
+          found = std::move(as_other);
+          accounted = other_accounted;
+        }
+      }
+      const bool table_sound = found.empty();
+      problems.insert(problems.end(), found.begin(), found.end());
+      if (accounted != entries_per_table[table.number] && table_sound) {
         problems.push_back("table " + table.name + ": " +
                            std::to_string(entries_per_table[table.number] -
                                           std::min(accounted, entries_per_table[table.number])) +

@@ -12,8 +12,8 @@
 namespace veltrano::storage {
 
 // One line per problem found; empty when the file is sound. Storage failures met while
-// reading are caught and reported as problems. Tables are checked with the collation tables
-// in force; `oem` says whether their files carry the OEM attribute.
+// reading are caught and reported as problems. Keys are checked with the collation tables in
+// force, first as `oem` says and, for a table that does not fit, with the other character set.
 std::vector<std::string> checkEntries(EntryTree& tree, bool oem = false);
 
 }  // namespace veltrano::storage
