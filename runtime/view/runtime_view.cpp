@@ -251,14 +251,19 @@ std::optional<std::size_t> RuntimeView::orderKey() const {
   return best;
 }
 
+std::size_t bindFileFields(const ViewFile& file) {
+  std::size_t bound = 0;
+  if (file.layout == nullptr) return 0;
+  for (const auto& field : file.layout->fields()) {
+    if (bindingScopes().bindVariable(field.name, field, file.record, file.identity)) ++bound;
+  }
+  return bound;
+}
+
 std::size_t bindViewFields(const RuntimeView& view) {
   std::size_t bound = 0;
-  for (std::size_t level = 0; level < view.levels().size(); ++level) {
-    const ViewFile& file = view.file(level);
-    for (const auto& field : file.layout->fields()) {
-      if (bindingScopes().bindVariable(field.name, field, file.record, file.identity)) ++bound;
-    }
-  }
+  for (std::size_t level = 0; level < view.levels().size(); ++level)
+    bound += bindFileFields(view.file(level));
   return bound;
 }
 

@@ -119,8 +119,11 @@ struct OrderComponentText {
 };
 std::vector<OrderComponentText> splitOrderText(std::string_view text);
 
-// Binds every field of every level of the view under its own name in the current binding scope,
-// tagged with its file's identity. Returns how many names were bound.
+// Binds every field of the file under its own name in the current binding scope, tagged with
+// the file's identity (join expressions are parsed when the view opens, so their names must be
+// bound before). Returns how many names were bound.
+std::size_t bindFileFields(const ViewFile& file);
+// The same for every file of an open view.
 std::size_t bindViewFields(const RuntimeView& view);
 
 }  // namespace veltrano::runtime
