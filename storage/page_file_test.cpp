@@ -1,0 +1,208 @@
+#include "storage/page_file.h"
+
+#include <gtest/gtest.h>
+
+#include "storage/memory_entry_tree.h"
+#include "storage/page_file_testing.h"
+#include "storage/storage_failure.h"
+
+namespace veltrano::storage {
+namespace {
+
+using testing::Bytes;
+
+std::unique_ptr<PageFile> openFile(const std::string& path, const PageFileOptions& options = {},
+                                   platform::Creation creation = platform::Creation::OpenOrCreate) {
+  int error = -1;
+  auto file = PageFile::open(path, creation, options, &error);
+  EXPECT_EQ(error, 0);
+  return file;
+}
+
+Bytes bytesOf(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+TEST(PageFileOpen, EmptyFileIsANewStorageFile) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("new.wlk");
+  auto file = openFile(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->header().root, kNoPage);
+  EXPECT_EQ(file->header().runs, PageRuns{});
+  EXPECT_TRUE(file->header().pendingEmpty());
+  Entry entry;
+  EXPECT_FALSE(file->seek({}, Seek::AtOrAfter, entry));
+  // Even with nothing in it, the first flush writes a whole header.
+  EXPECT_TRUE(file->hasChanges());
+  ASSERT_EQ(file->flush(), 0);
+  const Bytes image = testing::readWholeFile(path);
+  ASSERT_EQ(image.size(), kFileHeaderBytes);
+  EXPECT_EQ(Bytes(image.begin() + 14, image.begin() + 18), bytesOf("wLoK"));
+  EXPECT_EQ(loadLe16(image.data() + 4), 512);
+  EXPECT_EQ(loadLe32(image.data() + 6), 512u);  // pending area empty, right after the header
+  EXPECT_EQ(loadLe32(image.data() + 10), 512u);
+  EXPECT_EQ(loadLe32(image.data() + 28), kNoPage);
+  EXPECT_GT(loadLe32(image.data() + 24), 0u);
+  EXPECT_FALSE(file->hasChanges());
+}
+
+TEST(PageFileOpen, ShortFilesAndOtherMagicAreNotStorageFiles) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("bad.wlk");
+  int error = 0;
+  testing::writeWholeFile(path, Bytes(100, 0));
+  EXPECT_EQ(PageFile::open(path, platform::Creation::OpenExisting, {}, &error), nullptr);
+  EXPECT_EQ(error, 36);
+  testing::writeWholeFile(path, Bytes(1024, 0));
+  EXPECT_EQ(PageFile::open(path, platform::Creation::OpenExisting, {}, &error), nullptr);
+  EXPECT_EQ(error, 36);
+  EXPECT_EQ(PageFile::open(directory.file("missing.wlk"), platform::Creation::OpenExisting, {}, &error),
+            nullptr);
+  EXPECT_EQ(error, 2);
+}
+
+TEST(PageFileOpen, WrongOwnerPasswordIsNotAStorageFile) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("owned.wlk");
+  PageFileOptions owner;
+  owner.owner = "secret";
+  {
+    auto file = openFile(path, owner);
+    file->insert(bytesOf("k"), bytesOf("v"));
+    ASSERT_EQ(file->flush(), 0);
+  }
+  const Bytes image = testing::readWholeFile(path);
+  EXPECT_EQ(std::search(image.begin(), image.end(), std::begin("wLoK"), std::end("wLoK") - 1), image.end());
+  int error = 0;
+  PageFileOptions wrong;
+  wrong.owner = "Secret";
+  EXPECT_EQ(PageFile::open(path, platform::Creation::OpenExisting, wrong, &error), nullptr);
+  EXPECT_EQ(error, 36);
+  auto file = openFile(path, owner);
+  Entry entry;
+  ASSERT_TRUE(file->find(bytesOf("k"), entry));
+  EXPECT_EQ(Bytes(entry.data().begin(), entry.data().end()), bytesOf("v"));
+}
+
+TEST(PageFileEntries, RefusesEntriesNoPageHolds) {
+  testing::ScratchDirectory directory;
+  auto file = openFile(directory.file("big.wlk"));
+  try {
+    file->insert(Bytes(10), Bytes(15084));
+    FAIL() << "an entry of 15094 bytes was accepted";
+  } catch (const StorageFailure& failure) {
+    EXPECT_EQ(failure.number(), 824);
+  }
+  try {
+    file->insert(Bytes(10), Bytes(15080));
+    FAIL() << "an entry longer than a page was accepted";
+  } catch (const StorageFailure& failure) {
+    EXPECT_EQ(failure.number(), 1678);
+  }
+  // The largest entry that fits is kept in a page of 59 units, and comes back.
+  const Bytes key(10, 7);
+  Bytes data(15076);
+  std::mt19937 random(1);
+  for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
+  file->insert(key, data);
+  ASSERT_EQ(file->flush(), 0);
+  Entry entry;
+  ASSERT_TRUE(file->find(key, entry));
+  EXPECT_EQ(Bytes(entry.data().begin(), entry.data().end()), data);
+  EXPECT_EQ(file->header().runs.end[kLargestClass] - file->header().runs.start[kLargestClass], 59u);
+}
+
+TEST(PageFileEntries, NumberCounterStopsBeforeNameEntries) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("numbers.wlk");
+  {
+    auto file = openFile(path);
+    file->setLastNumber(0xFDFFFFFF);
+    try {
+      file->setLastNumber(0xFE000000);
+      FAIL();
+    } catch (const StorageFailure& failure) {
+      EXPECT_EQ(failure.number(), 1173);
+    }
+    ASSERT_EQ(file->flush(), 0);
+  }
+  const Bytes image = testing::readWholeFile(path);
+  EXPECT_EQ(Bytes(image.begin() + 20, image.begin() + 24), (Bytes{0xFD, 0xFF, 0xFF, 0xFF}));  // big-endian
+  EXPECT_EQ(openFile(path)->lastNumber(), 0xFDFFFFFFu);
+}
+
+// Random operations against the in-memory model, checking every read, with flushes, reopens
+// and rollbacks along the way. Long keys every so often make the tree three levels deep.
+void runAgainstModel(const PageFileOptions& options, std::uint32_t seed, int operations) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("model.wlk");
+  auto file = openFile(path, options);
+  MemoryEntryTree model;
+  MemoryEntryTree flushed;
+  std::mt19937 random(seed);
+  Entry got;
+  Entry expected;
+  std::size_t deepest = 0;
+  for (int step = 0; step < operations; ++step) {
+    const unsigned action = testing::roll(random, 100);
+    const Bytes key = testing::randomKey(random, 3000, 97);
+    if (action < 45) {
+      const Bytes data = testing::randomData(random, testing::roll(random, 10) == 0 ? 3000 : 120);
+      file->insert(key, data);
+      model.insert(key, data);
+    } else if (action < 70) {
+      ASSERT_EQ(file->erase(key), model.erase(key)) << "step " << step;
+    } else if (action < 85) {
+      const bool found = file->find(key, got);
+      ASSERT_EQ(found, model.find(key, expected)) << "step " << step;
+      if (found) {
+        ASSERT_EQ(got.bytes, expected.bytes) << "step " << step;
+      }
+    } else if (action < 97) {
+      const auto where = static_cast<Seek>(testing::roll(random, 4));
+      const bool found = file->seek(key, where, got);
+      ASSERT_EQ(found, model.seek(key, where, expected)) << "step " << step;
+      if (found) {
+        ASSERT_EQ(got.bytes, expected.bytes) << "step " << step;
+      }
+    } else if (action < 98) {
+      file->setLastNumber(file->lastNumber() + 1);
+      model.setLastNumber(model.lastNumber() + 1);
+    } else if (action < 99) {
+      ASSERT_EQ(file->flush(), 0);
+      flushed = model;
+      if (testing::roll(random, 4) == 0) {
+        file.reset();
+        file = openFile(path, options);
+        ASSERT_TRUE(testing::sameEntries(*file, model)) << "step " << step;
+      }
+    } else {
+      file->discardChanges();
+      model = flushed;
+      ASSERT_TRUE(testing::sameEntries(*file, model)) << "step " << step;
+    }
+    if (file->header().root != kNoPage && file->header().root < kFirstUnplacedId) {
+      deepest = std::max<std::size_t>(deepest, 1);
+    }
+  }
+  ASSERT_EQ(file->flush(), 0);
+  EXPECT_TRUE(file->header().runs.consistent());
+  file.reset();
+  file = openFile(path, options);
+  EXPECT_TRUE(testing::sameEntries(*file, model));
+  EXPECT_GT(model.size(), 300u);
+}
+
+TEST(PageFileModel, RandomOperationsPlain) {
+  runAgainstModel({}, 20240611, 30000);
+}
+
+TEST(PageFileModel, RandomOperationsEnciphered) {
+  PageFileOptions options;
+  options.owner = "Кадры";
+  runAgainstModel(options, 777, 12000);
+}
+
+}  // namespace
+}  // namespace veltrano::storage

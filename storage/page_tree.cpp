@@ -1,0 +1,388 @@
+// The ordered tree of the page file: search, insert and erase over variable-size pages, pages
+// split when they grow past kSplitBytes and merged with a neighbour when they shrink, and the
+// placing of changed pages in their runs when an update is written.
+#include <algorithm>
+
+#include "storage/page_file.h"
+#include "storage/page_runs.h"
+#include "storage/storage_failure.h"
+
+namespace veltrano::storage {
+namespace {
+
+// Pages split above this size: small enough that a page read on a cache miss is cheap to
+// decode, large enough that index pages fan out widely. A single entry may still fill a page
+// up to 59 units.
+constexpr std::size_t kSplitBytes = 4096;
+// A page smaller than this is merged with a neighbour when the two fit in kMergeUpTo, which
+// stays well below kSplitBytes so that a merge is not undone by the next insert.
+constexpr std::size_t kMergeBelow = kSplitBytes / 4;
+constexpr std::size_t kMergeUpTo = kSplitBytes * 3 / 4;
+// The largest entry a leaf of 59 units holds (flag byte and both lengths), and the largest key
+// an index page of 59 units holds beside its child number.
+constexpr std::size_t kLargestEntry = kLargestPageBytes - kPageHeaderBytes - 5;
+constexpr std::size_t kLargestKey = kLargestEntry - kChildNumberBytes;
+
+// The shortest prefix of `right` that still sorts after `left`. REQUIRES: left < right.
+std::span<const std::uint8_t> shortestSeparator(std::span<const std::uint8_t> left,
+                                                std::span<const std::uint8_t> right) {
+  std::size_t common = 0;
+  while (common < left.size() && common < right.size() && left[common] == right[common]) ++common;
+  return right.first(std::min(common + 1, right.size()));
+}
+
+}  // namespace
+
+// ---- Pages ----
+
+CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
+  CachedPage* found = cache_.find(id);
+  if (found != nullptr) {
+    cache_.use(*found);
+  } else {
+    if (id >= kFirstUnplacedId) fail(failure::kEntriesDoNotFill);
+    const int size_class = header_.runs.classOfPage(id);
+    if (size_class == 0) fail(failure::kUnitOutsideRuns);
+    cache_.trimBeforeLoad();
+    read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
+    const auto home = static_cast<std::uint32_t>(unitOffset(id));
+    std::uint64_t from = home;
+    if (!pending_copies_.empty()) {
+      if (const auto copy = pending_copies_.find(home); copy != pending_copies_.end()) from = copy->second.at;
+    }
+    readBlocks(from, read_buffer_);
+    CachedPage& loaded = cache_.addLoaded(id);
+    try {
+      loaded.decode(read_buffer_, home, scratch_);
+    } catch (...) {
+      cache_.remove(loaded);
+      throw;
+    }
+    found = &loaded;
+  }
+  if (expected_level >= 0 && found->level() != expected_level) fail(failure::kEntriesDoNotFill);
+  return *found;
+}
+
+std::uint32_t PageFile::nextUnplacedId() {
+  if (next_unplaced_ == kNoPage) fail(failure::kPageTooLarge);
+  return next_unplaced_++;
+}
+
+CachedPage& PageFile::newPage(std::uint8_t level) {
+  CachedPage& created = cache_.addChanged(nextUnplacedId());
+  created.reset(level);
+  return created;
+}
+
+void PageFile::releasePageId(std::uint32_t id) {
+  if (CachedPage* cached = cache_.find(id); cached != nullptr) cache_.remove(*cached);
+  if (id < kFirstUnplacedId) released_units_.push_back(id);
+}
+
+// ---- Search ----
+
+CachedPage& PageFile::descend(std::span<const std::uint8_t> key, bool lower_first_bounds) {
+  path_.clear();
+  std::uint32_t id = header_.root;
+  int level = -1;
+  for (;;) {
+    CachedPage& current = page(id, level);
+    if (current.isLeaf()) {
+      path_.push_back({id, 0});
+      return current;
+    }
+    std::size_t index = 0;
+    if (lower_first_bounds && compareKeys(key, current.key(0)) < 0) {
+      // The key will be the smallest of this subtree: the first entry must stay a lower bound.
+      touch(current);
+      current.replaceAt(0, key, {});
+    } else {
+      index = current.route(key);
+    }
+    path_.push_back({id, index});
+    id = current.child(index);
+    level = current.level() - 1;
+  }
+}
+
+bool PageFile::stepLeaf(int direction) {
+  for (std::size_t depth = path_.size() - 1; depth-- > 0;) {
+    CachedPage& parent = page(path_[depth].id, -1);
+    const std::size_t index = path_[depth].index;
+    const bool can_move = direction > 0 ? index + 1 < parent.count() : index > 0;
+    if (!can_move) continue;
+    path_[depth].index = direction > 0 ? index + 1 : index - 1;
+    std::uint32_t id = parent.child(path_[depth].index);
+    int level = parent.level() - 1;
+    path_.resize(depth + 1);
+    for (;;) {
+      CachedPage& current = page(id, level);
+      if (current.isLeaf()) {
+        path_.push_back({id, 0});
+        return true;
+      }
+      const std::size_t next = direction > 0 ? 0 : current.count() - 1;
+      path_.push_back({id, next});
+      id = current.child(next);
+      level = current.level() - 1;
+    }
+  }
+  return false;
+}
+
+bool PageFile::find(std::span<const std::uint8_t> key, Entry& out) {
+  if (header_.root == kNoPage) return false;
+  const CachedPage& leaf = descend(key, false);
+  const std::size_t index = leaf.lowerBound(key);
+  if (index == leaf.count() || compareKeys(leaf.key(index), key) != 0) return false;
+  out.assign(leaf.key(index), leaf.entry(index).subspan(leaf.keyLength(index)));
+  return true;
+}
+
+bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
+  if (header_.root == kNoPage) return false;
+  const CachedPage* leaf = &descend(key, false);
+  const bool forward = where == Seek::AtOrAfter || where == Seek::After;
+  std::size_t index = 0;
+  bool inside = false;
+  switch (where) {
+    case Seek::AtOrAfter: index = leaf->lowerBound(key); break;
+    case Seek::After: index = leaf->upperBound(key); break;
+    case Seek::Before: index = leaf->lowerBound(key); break;
+    case Seek::AtOrBefore: index = leaf->upperBound(key); break;
+  }
+  if (forward) {
+    inside = index < leaf->count();
+  } else {
+    inside = index > 0;
+    if (inside) --index;
+  }
+  while (!inside) {
+    if (!stepLeaf(forward ? 1 : -1)) return false;
+    leaf = &page(path_.back().id, 0);
+    if (leaf->count() == 0) continue;
+    index = forward ? 0 : leaf->count() - 1;
+    // A neighbouring leaf whose entries lie on the wrong side of the key means a damaged
+    // tree; going on could walk in circles.
+    const int order = compareKeys(leaf->key(index), key);
+    const bool right_side = where == Seek::AtOrAfter ? order >= 0
+                            : where == Seek::After   ? order > 0
+                            : where == Seek::Before  ? order < 0
+                                                     : order <= 0;
+    if (!right_side) fail(failure::kEntriesDoNotFill);
+    inside = true;
+  }
+  out.assign(leaf->key(index), leaf->entry(index).subspan(leaf->keyLength(index)));
+  return true;
+}
+
+// ---- Changes ----
+
+void PageFile::insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
+  const std::size_t length = key.size() + data.size();
+  if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
+  if (length > kLargestEntry || key.size() > kLargestKey) fail(failure::kPageTooLarge);
+  if (header_.root == kNoPage) {
+    CachedPage& leaf = newPage(0);
+    leaf.insertAt(0, key, data);
+    header_.root = leaf.id;
+    return;
+  }
+  CachedPage& leaf = descend(key, true);
+  touch(leaf);
+  const std::size_t index = leaf.lowerBound(key);
+  if (index < leaf.count() && compareKeys(leaf.key(index), key) == 0) {
+    leaf.replaceAt(index, key, data);
+  } else {
+    leaf.insertAt(index, key, data);
+  }
+  splitUpward();
+}
+
+void PageFile::splitUpward() {
+  std::vector<std::uint32_t> pieces;
+  std::size_t depth = path_.size();
+  while (depth-- > 0) {
+    CachedPage& grown = page(path_[depth].id, -1);
+    if (grown.encodedSize() <= kSplitBytes || grown.count() < 2) continue;
+    pieces.assign(1, grown.id);
+    for (std::size_t k = 0; k < pieces.size();) {
+      CachedPage& piece = *cache_.find(pieces[k]);
+      if (piece.encodedSize() > kSplitBytes && piece.count() >= 2) {
+        CachedPage& right = newPage(piece.level());
+        piece.moveTailTo(piece.splitPoint(), right);
+        pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(k + 1), right.id);
+      } else {
+        ++k;
+      }
+    }
+    if (depth == 0) {
+      CachedPage& root = newPage(static_cast<std::uint8_t>(grown.level() + 1));
+      root.insertAt(0, grown.key(0), {}, grown.id);
+      header_.root = root.id;
+      // The new root goes in front of the path (shifted by hand: vector::insert at the front
+      // trips a false null-dereference warning in g++ 12).
+      path_.push_back(path_.back());
+      for (std::size_t i = path_.size() - 1; i > 0; --i) path_[i] = path_[i - 1];
+      path_[0] = PathStep{root.id, 0};
+      ++depth;
+    }
+    CachedPage& parent = page(path_[depth - 1].id, -1);
+    touch(parent);
+    const std::size_t at = path_[depth - 1].index;
+    for (std::size_t k = 1; k < pieces.size(); ++k) {
+      const CachedPage& left = *cache_.find(pieces[k - 1]);
+      const CachedPage& right = *cache_.find(pieces[k]);
+      // A leaf's last key is the largest of its subtree, so a prefix of the right page's first
+      // key can separate them; an index page's entries are only lower bounds, so its first
+      // entry is taken whole.
+      const auto separator =
+          right.isLeaf() ? shortestSeparator(left.key(left.count() - 1), right.key(0)) : right.key(0);
+      parent.insertAt(at + k, separator, {}, right.id);
+    }
+  }
+}
+
+bool PageFile::erase(std::span<const std::uint8_t> key) {
+  if (header_.root == kNoPage) return false;
+  CachedPage& leaf = descend(key, false);
+  const std::size_t index = leaf.lowerBound(key);
+  if (index == leaf.count() || compareKeys(leaf.key(index), key) != 0) return false;
+  touch(leaf);
+  leaf.eraseAt(index);
+  shrinkUpward();
+  return true;
+}
+
+void PageFile::shrinkUpward() {
+  for (std::size_t depth = path_.size() - 1; depth > 0; --depth) {
+    CachedPage& shrunk = page(path_[depth].id, -1);
+    const std::uint32_t parent_id = path_[depth - 1].id;
+    const std::size_t at = path_[depth - 1].index;
+    if (shrunk.count() == 0) {
+      releasePageId(shrunk.id);
+      CachedPage& parent = page(parent_id, -1);
+      touch(parent);
+      parent.eraseAt(at);
+      continue;
+    }
+    if (shrunk.encodedSize() >= kMergeBelow) break;
+    const std::uint8_t level = shrunk.level();
+    std::uint32_t sibling_id = 0;
+    std::size_t sibling_at = 0;
+    {
+      const CachedPage& parent = page(parent_id, -1);
+      if (parent.count() < 2) break;
+      sibling_at = at + 1 < parent.count() ? at + 1 : at - 1;
+      sibling_id = parent.child(sibling_at);
+    }
+    CachedPage& sibling = page(sibling_id, level);
+    CachedPage& shrunk_again = page(path_[depth].id, level);
+    const bool shrunk_is_left = at < sibling_at;
+    CachedPage& left = shrunk_is_left ? shrunk_again : sibling;
+    CachedPage& right = shrunk_is_left ? sibling : shrunk_again;
+    if (left.encodedSize() + right.encodedSize() - kPageHeaderBytes > kMergeUpTo) break;
+    touch(left);
+    left.takeAllFrom(right);
+    releasePageId(right.id);
+    CachedPage& parent = page(parent_id, -1);
+    touch(parent);
+    parent.eraseAt(std::min(at, sibling_at) + 1);
+  }
+  collapseRoot();
+}
+
+void PageFile::collapseRoot() {
+  while (header_.root != kNoPage) {
+    CachedPage& root = page(header_.root, -1);
+    if (root.count() == 0) {
+      releasePageId(root.id);
+      header_.root = kNoPage;
+      return;
+    }
+    if (root.isLeaf() || root.count() > 1) return;
+    const std::uint32_t child = root.child(0);
+    releasePageId(root.id);
+    header_.root = child;
+  }
+}
+
+// ---- Placing pages when an update is written ----
+
+std::optional<PageFile::PathStep> PageFile::findParent(CachedPage& target) {
+  if (target.count() == 0) return std::nullopt;
+  const auto key = target.key(0);
+  const int level = target.level();
+  std::uint32_t id = header_.root;
+  int expected = -1;
+  for (;;) {
+    const CachedPage& current = page(id, expected);
+    if (current.level() <= level) return std::nullopt;
+    const std::size_t index = current.route(key);
+    const std::uint32_t child = current.child(index);
+    if (current.level() == level + 1) {
+      if (child != target.id) return std::nullopt;
+      return PathStep{id, index};
+    }
+    id = child;
+    expected = current.level() - 1;
+  }
+}
+
+void PageFile::movePage(std::uint32_t from, std::uint32_t to) {
+  CachedPage& moving = page(from, -1);
+  cache_.markChanged(moving);
+  if (header_.root == from) {
+    header_.root = to;
+  } else {
+    // The page's first key leads from the root to it; its parent's child number follows it.
+    const auto parent_step = findParent(moving);
+    if (!parent_step) fail(failure::kEntriesDoNotFill);
+    CachedPage& parent = page(parent_step->id, -1);
+    cache_.markChanged(parent);
+    parent.setChild(parent_step->index, to);
+  }
+  cache_.renumber(moving, to);
+}
+
+void PageFile::placePages() {
+  const PageMover mover = [this](std::uint32_t from, std::uint32_t to) { movePage(from, to); };
+  // Units of pages gone from the tree are freed first, so that the pages placed next can use them.
+  std::array<std::vector<std::uint32_t>, kRunCount> released;
+  for (const std::uint32_t unit : released_units_) {
+    const int size_class = header_.runs.classOfPage(unit);
+    if (size_class == 0) fail(failure::kUnitOutsideRuns);
+    released[static_cast<std::size_t>(size_class)].push_back(unit);
+  }
+  released_units_.clear();
+  for (int c = 1; c < kRunCount; ++c) {
+    auto& units = released[static_cast<std::size_t>(c)];
+    std::sort(units.begin(), units.end());
+    units.erase(std::unique(units.begin(), units.end()), units.end());
+    if (!units.empty()) releasePages(header_.runs, c, units, mover);
+  }
+  // Pages changed so far; pages that only move below keep their class and need no place.
+  cache_.changedIds(ids_);
+  pages_.clear();
+  for (const std::uint32_t id : ids_) pages_.push_back(cache_.find(id));
+  for (CachedPage* placing : pages_) {
+    if (!placing->image_ready) {
+      placing->encode(0, placing->image, scratch_);
+      placing->image_ready = true;
+    }
+    const int wanted = classForBytes(placing->image.size());
+    if (placing->id < kFirstUnplacedId) {
+      const int present = header_.runs.classOfPage(placing->id);
+      if (present == wanted) continue;
+      if (present == 0) fail(failure::kUnitOutsideRuns);
+      const std::uint32_t old_unit = placing->id;
+      movePage(old_unit, nextUnplacedId());
+      releasePage(header_.runs, old_unit, present, mover);
+    }
+    movePage(placing->id, allocatePage(header_.runs, wanted, mover));
+  }
+  compactRuns(header_.runs, mover);
+}
+
+}  // namespace veltrano::storage
