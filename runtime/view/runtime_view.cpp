@@ -24,7 +24,7 @@ bool validProjection(const ViewDescriptor& level, const ViewFile& file) {
 }
 
 bool validKey(const ViewKey& key, const RecordLayout& layout) {
-  return std::all_of(key.components.begin(), key.components.end(), [&](std::int32_t component) {
+  return !key.components.empty() && std::all_of(key.components.begin(), key.components.end(), [&](std::int32_t component) {
     return component != 0 && static_cast<std::size_t>(std::abs(component)) <= layout.fieldCount();
   });
 }

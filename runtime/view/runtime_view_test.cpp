@@ -121,6 +121,10 @@ TEST_F(RuntimeViewTest, OpenRejectsDescriptorsThatNameWhatTheFilesDoNotHave) {
   ViewDescriptor memo_out_of_range = level(1);
   memo_out_of_range.projection = std::vector<ProjectionItem>{{ProjectionItem::Kind::Memo, 1}};
   EXPECT_EQ(opens(memo_out_of_range), kViewDescriptorError);
+  files_[1].keys.push_back({"NAZ:EMPTY", {}, false});  // a key the control block lacked
+  ViewDescriptor empty_key = level(0);
+  empty_key.joins.push_back(ViewJoin::byKey(1, 3, {1}));
+  EXPECT_EQ(opens(empty_key), kViewDescriptorError);
   files_[2].layout = nullptr;
   ViewDescriptor without_layout = level(2);
   EXPECT_EQ(opens(without_layout), kViewDescriptorError);
