@@ -1,60 +1,16 @@
 // wlk eval from the outside: arguments in, text and exit status out.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "runtime/datetime/calendar.h"
+#include "tools/wlk/wlk_runner.h"
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs wlk with the arguments (no shell), capturing stdout, stderr and the exit status.
-Outcome runWlk(const std::vector<std::string>& arguments) {
-  const auto directory = std::filesystem::temp_directory_path();
-  const auto stem = "wlk-cli-" + std::to_string(::getpid());
-  const auto out_path = directory / (stem + ".out");
-  const auto err_path = directory / (stem + ".err");
-  const pid_t child = ::fork();
-  if (child == 0) {
-    std::freopen(out_path.c_str(), "w", stdout);
-    std::freopen(err_path.c_str(), "w", stderr);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(WLK_BINARY));
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(WLK_BINARY, argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  Outcome outcome;
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = readAll(out_path);
-  outcome.err = readAll(err_path);
-  std::filesystem::remove(out_path);
-  std::filesystem::remove(err_path);
-  return outcome;
-}
+using veltrano::wlk::testing::Outcome;
+using veltrano::wlk::testing::runWlk;
 
 Outcome eval(const std::vector<std::string>& arguments) {
   std::vector<std::string> command{"eval"};
