@@ -128,6 +128,10 @@ void PageCache::markAllUnchanged() {
     linkUnchanged(std::move(page));
   }
   changed_.clear();
+  // A large update (a bulk load in one transaction) leaves thousands of pages here. Waiting for
+  // the next load to trim them would let reads that hit the cache walk chains hundreds of pages
+  // long, so the list goes back to its usual bound at once.
+  while (lru_count_ >= kTrimAlways) dropOldest();
 }
 
 void PageCache::renumber(CachedPage& page, std::uint32_t id) {

@@ -64,7 +64,8 @@ class PageCache {
   // A blank changed page for `id`. REQUIRES: no page with this id is cached.
   CachedPage& addChanged(std::uint32_t id);
   void markChanged(CachedPage& page);
-  // After an update is written: every changed page becomes an ordinary cached page.
+  // After an update is written: every changed page becomes an ordinary cached page, and the
+  // list is cut back below 100 pages, least recently used first.
   void markAllUnchanged();
   // Gives a page (changed or not) a new number.
   void renumber(CachedPage& page, std::uint32_t id);
