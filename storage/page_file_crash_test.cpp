@@ -67,6 +67,7 @@ Seen stateOf(const std::string& path, const PageFileOptions& options, MemoryEntr
 struct Outcomes {
   int before = 0;
   int after = 0;
+  int runs_moved = 0;  // updates in which a run holding pages changed place
 };
 
 // For every update of a random sequence and every write k of it: run the update again from the
@@ -116,9 +117,17 @@ Outcomes crashAtEveryWrite(const PageFileOptions& options, std::uint32_t seed, i
     // Leave the file in the state after the update for the next one.
     testing::writeWholeFile(path, saved);
     auto file = openAt(path, options);
+    const PageRuns runs_before = file->header().runs;
     applyBatch(*file, batch);
     file->setLastNumber(static_cast<std::uint32_t>(update + 1));
     EXPECT_EQ(file->flush(), 0);
+    for (std::size_t c = 1; c < kRunCount; ++c) {
+      if (runs_before.start[c] != runs_before.end[c] &&
+          runs_before.start[c] != file->header().runs.start[c]) {
+        ++outcomes.runs_moved;
+        break;
+      }
+    }
     model = after;
   }
   return outcomes;
@@ -129,6 +138,7 @@ TEST(PageFileCrash, EveryWriteOfEveryUpdatePlain) {
   // Crashes before the header names the pending area leave the old state, later ones the new.
   EXPECT_GT(outcomes.before, 45);
   EXPECT_GT(outcomes.after, 45);
+  EXPECT_GT(outcomes.runs_moved, 10);
 }
 
 TEST(PageFileCrash, EveryWriteOfEveryUpdateEnciphered) {
@@ -137,6 +147,7 @@ TEST(PageFileCrash, EveryWriteOfEveryUpdateEnciphered) {
   const Outcomes outcomes = crashAtEveryWrite(options, 99, 30);
   EXPECT_GT(outcomes.before, 30);
   EXPECT_GT(outcomes.after, 30);
+  EXPECT_GT(outcomes.runs_moved, 5);
 }
 
 // A write that fails (or transfers only part of its bytes) returns the error; the file shows the
