@@ -410,7 +410,8 @@ bool Torture::tableMatches(std::size_t t, const TableModel& model, std::string& 
       const int error = statement(table, Operation::Next);
       if (error == 33) break;
       if (error != 0) {
-        why = "NEXT in " + keys[k]->label + " gave " + std::to_string(error);
+        why = "NEXT in " + keys[k]->label + " gave " + std::to_string(error) + " " +
+              runtime::errorState().file_error_code + " " + runtime::errorState().file_error;
         return false;
       }
       const auto id = static_cast<std::int64_t>(runtime::loadReal(*table.id, table.file->record()));
