@@ -74,7 +74,11 @@ const std::vector<Command>& commands() {
       {"tables", "tables FILE                   list the tables of a storage file", tablesCommand},
       {"schema", "schema TARGET                 print a table's declaration", schemaCommand},
       {"insert", "insert TARGET NAME=VALUE...   add a record", insertCommand},
-      {"select", "select TARGET [--key KEY] [--filter EXPR] [--field EXPR]... [--reverse]", selectCommand},
+      {"select",
+       "select TARGET [--key KEY | --order TEXT] [--join TARGET KEY FIELD[,FIELD...] [--inner]]...\n"
+       "         [--filter EXPR] [--field EXPR]... [--reverse]   records in an order, joined (outer\n"
+       "         unless --inner) to tables whose fields the filter and fields may name",
+       selectCommand},
       {"delete", "delete TARGET --filter EXPR   delete the records the filter keeps", deleteCommand},
       {"check", "check FILE                    verify a storage file", checkCommand},
       {"build", "build TARGET                  rebuild every key of a table", buildCommand},

@@ -1,5 +1,6 @@
 // wlk select TARGET [--key KEYLABEL] [--filter EXPR] [--field EXPR]... [--reverse] — the
-// records in key order (or record-number order), those the filter keeps, one line each.
+// records in key order (or record-number order), those the filter keeps, one line each. With
+// --order or --join the records are read through a view (select_view.cpp).
 #include <cstdio>
 
 #include "platform/codepage.h"
@@ -8,6 +9,7 @@
 #include "runtime/values/field_value.h"
 #include "storage/driver.h"
 #include "tools/wlk/record_text.h"
+#include "tools/wlk/select_view.h"
 #include "tools/wlk/storage_commands.h"
 #include "tools/wlk/table_access.h"
 
@@ -19,6 +21,8 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
   std::string key_label, filter_text;
   std::vector<std::string> field_texts;
   bool reverse = false;
+  ViewSelect view_select;
+  bool through_view = false;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
     auto value = [&](std::string& into) {
@@ -36,6 +40,21 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
       field_texts.push_back(std::move(text));
     } else if (option == "--reverse") {
       reverse = true;
+    } else if (option == "--order") {
+      if (!value(view_select.order)) return usageError("--order needs an order text");
+      through_view = true;
+    } else if (option == "--join") {
+      JoinOption join;
+      std::string linking;
+      if (!value(join.target) || !value(join.key_label) || !value(linking))
+        return usageError("--join needs TARGET KEY FIELD[,FIELD...]");
+      join.linking_fields = linkingFieldNames(linking);
+      if (join.linking_fields.empty()) return usageError("--join needs linking fields: " + linking);
+      view_select.joins.push_back(std::move(join));
+      through_view = true;
+    } else if (option == "--inner") {
+      if (view_select.joins.empty()) return usageError("--inner follows a --join");
+      view_select.joins.back().inner = true;
     } else {
       return usageError("unknown option " + option);
     }
@@ -52,6 +71,15 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
     }
   }
   BoundRecord bound(*file);
+  if (through_view) {
+    view_select.key_label = key_label;
+    view_select.filter = filter_text;
+    view_select.fields = field_texts;
+    view_select.reverse = reverse;
+    const int status = selectThroughView(options, *file, view_select);
+    closeFile();
+    return status;
+  }
   runtime::NodePointer filter;
   if (!filter_text.empty() && !(filter = parseOrReport(filter_text))) {
     closeFile();
