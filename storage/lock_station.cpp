@@ -120,11 +120,11 @@ void StationLocks::letGo(std::size_t index, std::unique_lock<std::mutex>& guard)
   changed_.notify_all();
 }
 
-bool StationLocks::unlock(LockRange range) {
+bool StationLocks::unlock(LockRange range, bool any_thread) {
   const auto owner = std::this_thread::get_id();
   std::unique_lock guard(mutex_);
   for (std::size_t i = 0; i < holds_.size(); ++i) {
-    if (holds_[i].owner == owner && holds_[i].range == range && holds_[i].granted) {
+    if ((any_thread || holds_[i].owner == owner) && holds_[i].range == range && holds_[i].granted) {
       letGo(i, guard);
       return true;
     }

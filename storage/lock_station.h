@@ -77,8 +77,10 @@ class StationLocks {
   // Takes `range` for the calling thread: Granted, Busy (held by another thread or station
   // after the wait), or Failed (the operating system refused the request itself).
   LockOutcome lock(LockRange range, LockPatience patience, LockWaitHook* hook = nullptr);
-  // Lets go of one hold of `range` by the calling thread; false when it held none.
-  bool unlock(LockRange range);
+  // Lets go of one hold of `range` by the calling thread (or, with `any_thread`, by whichever
+  // thread of the process holds it: a transaction's locks end with COMMIT on any thread);
+  // false when there was none.
+  bool unlock(LockRange range, bool any_thread = false);
   bool heldByThisThread(LockRange range) const;
   // How many holds of ranges the process has (for tests and checks).
   std::size_t holdCount() const;

@@ -47,12 +47,21 @@ bool SharingEmulation::otherStationHolds(Byte byte) {
   const std::uint64_t at = kSharingBase + byte;
   switch (file_.lock(at, 1, platform::LockKind::Exclusive, platform::LockWait::Fail)) {
     case platform::LockOutcome::Busy: return true;
-    case platform::LockOutcome::Failed: return false;  // a read-only file: see the header
+    case platform::LockOutcome::Failed: {
+      // A file open for reading only can still see an exclusive hold: the one that denies
+      // reading is held that way.
+      if (file_.lock(at, 1, platform::LockKind::Shared, platform::LockWait::Fail) ==
+          platform::LockOutcome::Busy) {
+        return true;
+      }
+      if (counts_.count(byte) == 0) file_.unlock(at, 1);
+      return false;
+    }
     case platform::LockOutcome::Granted: break;
   }
-  // The probe replaced this process's own shared hold, if it had one: put it back.
+  // The probe replaced this process's own hold, if it had one: put it back.
   if (counts_.count(byte) > 0) {
-    file_.lock(at, 1, platform::LockKind::Shared, platform::LockWait::Wait);
+    declare(byte, 0, counts_.count(byte));
   } else {
     file_.unlock(at, 1);
   }
@@ -61,7 +70,14 @@ bool SharingEmulation::otherStationHolds(Byte byte) {
 
 void SharingEmulation::declare(Byte byte, int before, int after) {
   const std::uint64_t at = kSharingBase + byte;
-  if (before == 0 && after > 0) file_.lock(at, 1, platform::LockKind::Shared, platform::LockWait::Wait);
+  if (before == 0 && after > 0) {
+    // At most one station denies reading (it keeps every other opener out), so it holds its
+    // byte exclusively where it can, for read-only openers to see.
+    if (byte != kDeniesRead || file_.lock(at, 1, platform::LockKind::Exclusive, platform::LockWait::Fail) !=
+                                   platform::LockOutcome::Granted) {
+      file_.lock(at, 1, platform::LockKind::Shared, platform::LockWait::Wait);
+    }
+  }
   if (before > 0 && after == 0) file_.unlock(at, 1);
 }
 

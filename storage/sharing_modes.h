@@ -20,9 +20,11 @@
 // and the process holds the union of what they declare; a table's mode is checked against the
 // other tables of the process first.
 //
-// A file open for reading only cannot take an exclusive lock on Linux, so its checks cannot see
-// others' declarations: such an opener still declares itself (keeping others' conflicting opens
-// out) but is admitted without the check.
+// A file open for reading only cannot take an exclusive lock on Linux, so it probes with a
+// shared lock, which sees only exclusive holds. The station that denies reading (there is at
+// most one) holds its byte exclusively, so a read-only opener is kept out of an exclusively
+// opened file; one that denies writing itself cannot see other writers and is admitted on
+// what it can see (it still declares itself, keeping later conflicting opens out).
 #pragma once
 
 #include <cstdint>

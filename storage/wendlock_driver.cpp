@@ -1,12 +1,15 @@
 #include "storage/wendlock_driver.h"
 
 #include <cstdlib>
+#include <optional>
 
+#include "platform/profile.h"
 #include "runtime/values/field_value.h"
 #include "storage/declaration_dump.h"
 #include "storage/driver_commands.h"
 #include "storage/storage_failure.h"
 #include "storage/wendlock_registration.h"
+#include "storage/wendlock_station.h"
 #include "storage/wendlock_tables.h"
 
 namespace veltrano::storage {
@@ -129,6 +132,8 @@ OperationResult WendlockDriver::describe(FileControlBlock& file) {
     if (const int error = checkDeclaration(file); error != 0) return {error, 0, 0};
     state->declared = definitionOf(file);
   }
+  state->trace = DriverTraceSettings::read(platform::systemProfile(), (file.attributes & kFileEncrypt) != 0,
+                                           file.driver_options);
   file.state = std::move(state);
   return {};
 }
@@ -147,6 +152,22 @@ OperationResult WendlockDriver::open(FileControlBlock& file, WendlockState& stat
   if (!shared)
     return error == 2 || error == 3 || error == 4 || error == 5 || error == 36 ? OperationResult{error, 0, 0}
                                                                                : OperationResult{0, 0, error};
+  const OpenMode mode = OpenMode::decode(access_mode);
+  StationFile* station = shared->station();
+  if (station != nullptr) {
+    if (const int refused = station->admit(mode); refused != 0) return {refused, 0, 0};
+  }
+  // Whatever fails below gives the table's admission back.
+  struct Admission {
+    StationFile* station;
+    OpenMode mode;
+    bool kept = false;
+    ~Admission() {
+      if (station != nullptr && !kept) station->leave(mode);
+    }
+  } admission{station, mode};
+  std::optional<OperationLock> reading;
+  if (station != nullptr) reading.emplace(station->gate(), false);
   shared->refresh();
   EntryTree& tree = shared->tree();
   const auto number = findTable(tree, state.name.table);
@@ -174,13 +195,27 @@ OperationResult WendlockDriver::open(FileControlBlock& file, WendlockState& stat
   state.stored = std::move(stored);
   state.file = std::move(shared);
   state.read_only = read_only;
+  state.mode = mode;
+  admission.kept = true;
   state.open = true;
   return {};
 }
 
 void WendlockDriver::close(WendlockState& state) {
+  letGoOfLocks(state);
   state.table.reset();
-  if (state.file) in_transaction_.erase(state.file.get());
+  if (state.file) {
+    if (StationFile* station = state.file->station()) {
+      // Another table of the file may still be open in this process and in the transaction.
+      if (state.file.use_count() == 1) {
+        transaction_.leave(*station);
+        in_transaction_.erase(state.file.get());
+      }
+      station->leave(state.mode);
+    } else {
+      in_transaction_.erase(state.file.get());
+    }
+  }
   state.file.reset();
   state.open = false;
 }
@@ -378,7 +413,7 @@ OperationResult WendlockDriver::perform(Operation operation, FileControlBlock& f
     default: break;
   }
   if (!state->open) return {37, 0, 0};
-  return onOpenTable(operation, file, *state, arguments);
+  return onSharedTable(operation, file, *state, arguments);
 }
 
 }  // namespace veltrano::storage

@@ -21,7 +21,10 @@
 
 #include "storage/definition_stream.h"
 #include "storage/driver.h"
+#include "storage/driver_trace.h"
 #include "storage/file_name.h"
+#include "storage/sharing_modes.h"
+#include "storage/transaction.h"
 #include "storage/wendlock_files.h"
 #include "storage/wendlock_table.h"
 
@@ -47,6 +50,15 @@ struct WendlockState final : DriverState {
   bool building = false;  // a BUILDevent is running: the end-of-operation write waits for it
   Operation recorded_build = Operation::None;  // what BUILDevent carries out
   int recorded_build_key = -1;
+
+  // Between stations (wendlock_station.h): the mode the table was opened with, the record
+  // whose number lock a HOLD placed, the wait of the HOLD request, and a LOCK on the table.
+  OpenMode mode;
+  std::uint32_t locked_record = 0;
+  std::int32_t hold_seconds = 0;
+  bool table_locked = false;
+  bool in_view = false;  // between INVIEW and the ENDVIEW that flushes once
+  DriverTraceSettings trace;
 };
 
 class WendlockDriver final : public Driver {
@@ -57,6 +69,8 @@ class WendlockDriver final : public Driver {
   OperationResult describe(FileControlBlock& file) override;
   OperationResult perform(Operation operation, FileControlBlock& file,
                           OperationArguments& arguments) override;
+  void trace(Operation operation, FileControlBlock& file, const OperationArguments& arguments, int error,
+             std::uint64_t hundredths) override;
 
   SharedStorageFiles& files() { return files_; }
   StorageCatalog& catalog() { return files_.catalog(); }
@@ -81,10 +95,21 @@ class WendlockDriver final : public Driver {
                               OperationArguments& arguments);
   // The end-of-operation write of a changing operation.
   int endOperation(WendlockState& state);
+  // An operation on an open table under the file's operation lock, with what other stations
+  // see of it: number locks, sharing, transactions (wendlock_locking.cpp).
+  OperationResult onSharedTable(Operation operation, FileControlBlock& file, WendlockState& state,
+                                OperationArguments& arguments);
+  void letGoOfLocks(WendlockState& state);
+  OperationResult logout(FileControlBlock& file, WendlockState& state, OperationArguments& arguments);
+  OperationResult commit();
+  void rollback();
 
   SharedStorageFiles files_;
   std::string transaction_file_;  // the TCF command's path; empty for the default
   std::set<StorageFile*> in_transaction_;
+  // The files of the transaction that other stations share; the others are written or
+  // dropped as they are at COMMIT and ROLLBACK.
+  Transaction transaction_;
 };
 
 // The program's driver, over page files on disk.

@@ -161,8 +161,8 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
       for (auto& memo : file.memo_values) memo.clear();
       return {};
 
-    // Locks and transactions in their simple form: a single station, and a transaction that
-    // keeps its files' changes in memory until COMMIT writes them or ROLLBACK drops them.
+    // Locks and transactions are settled in wendlock_locking.cpp; a file only this process
+    // sees has nothing to lock.
     case Operation::LockFile:
     case Operation::LockFileSec:
     case Operation::Unlock:
@@ -171,26 +171,6 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
     case Operation::Pack: return {};
     case Operation::Flush:
     case Operation::EndView: return withWrite(0, endOperation(state));
-    case Operation::Logout:
-      for (auto* member : arguments.files) {
-        if (auto* member_state = stateOf(*member); member_state != nullptr && member_state->open) {
-          in_transaction_.insert(member_state->file.get());
-        }
-      }
-      if (arguments.files.empty()) in_transaction_.insert(state.file.get());
-      return {};
-    case Operation::Commit: {
-      int written = 0;
-      for (auto* member : in_transaction_) {
-        if (const int error = member->writeUpdate(); error != 0 && written == 0) written = error;
-      }
-      in_transaction_.clear();
-      return withWrite(0, written);
-    }
-    case Operation::Rollback:
-      for (auto* member : in_transaction_) member->discardChanges();
-      in_transaction_.clear();
-      return {};
 
     default: return {};
   }

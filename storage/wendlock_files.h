@@ -18,6 +18,8 @@
 
 namespace veltrano::storage {
 
+class StationFile;
+
 class StorageFile {
  public:
   virtual ~StorageFile() = default;
@@ -30,6 +32,9 @@ class StorageFile {
   virtual void discardChanges() = 0;
   // Picks up what another station wrote since the file was last read.
   virtual void refresh() {}
+  // The locks, sharing and transaction part of a file other stations may open (wendlock_station.h);
+  // null for a file only this process sees.
+  virtual StationFile* station() { return nullptr; }
 };
 
 struct StorageOpen {

@@ -4,24 +4,28 @@
 #include "platform/file.h"
 #include "storage/file_name.h"
 #include "storage/page_file.h"
+#include "storage/transaction_control_file.h"
 #include "storage/wendlock_driver.h"
+#include "storage/wendlock_station.h"
 
 namespace veltrano::storage {
 namespace {
 
 class PageStorageFile final : public StorageFile {
  public:
-  PageStorageFile(std::unique_ptr<PageFile> file, bool read_only)
-      : file_(std::move(file)), read_only_(read_only) {}
+  PageStorageFile(std::unique_ptr<PageFile> file, std::string_view path, bool read_only)
+      : file_(std::move(file)), read_only_(read_only), station_(*file_, std::string(path), read_only) {}
   EntryTree& tree() override { return *file_; }
   bool readOnly() const override { return read_only_; }
   int writeUpdate() override { return file_->hasChanges() ? file_->flush() : 0; }
   void discardChanges() override { file_->discardChanges(); }
   void refresh() override { file_->reloadIfChanged(); }
+  StationFile* station() override { return &station_; }
 
  private:
   std::unique_ptr<PageFile> file_;
   bool read_only_;
+  StationFile station_;
 };
 
 class PageFileCatalog final : public StorageCatalog {
@@ -30,11 +34,15 @@ class PageFileCatalog final : public StorageCatalog {
     PageFileOptions options;
     options.owner = std::string(request.owner);
     options.read_only = request.read_only;
+    // A pending update left by a transaction is kept or dropped as its control file says.
+    options.keep_pending_update = [path = std::string(request.path)](std::span<const std::uint8_t> marker) {
+      return keepPendingUpdate(path, marker);
+    };
     auto file = PageFile::open(
         platformPath(request.path),
         request.create ? platform::Creation::OpenOrCreate : platform::Creation::OpenExisting, options, error);
     if (!file) return nullptr;
-    return std::make_unique<PageStorageFile>(std::move(file), request.read_only);
+    return std::make_unique<PageStorageFile>(std::move(file), request.path, request.read_only);
   }
   bool exists(std::string_view path) override { return platform::fileSystem().exists(platformPath(path)); }
   int remove(std::string_view path) override { return platform::fileSystem().remove(platformPath(path)); }
