@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <fstream>
 #include <utility>
 
 #include "runtime/errors/error_state.h"
@@ -122,9 +124,23 @@ int ViewCursor::open(const runtime::ViewDescriptor& descriptor, std::vector<File
     }
   }
   levels_.assign(files_.size(), LevelState{});
+  if (view_.trace.profile) traceDescription();
   stepping_ = Stepping::FileOrder;
   unposition();
   return finish(0);
+}
+
+void ViewCursor::traceDescription() const {
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix,
+                "VIEW:%lX:", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(this)));
+  std::ofstream trace(view_.trace.file, std::ios::binary | std::ios::app);
+  const std::string text = view_.describe();
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = text.find("\r\n", start);
+    trace << prefix << text.substr(start, end + 2 - start);
+    start = end + 2;
+  }
 }
 
 void ViewCursor::close() {

@@ -118,6 +118,9 @@ class ViewCursor {
   };
 
   int finish(int error);
+  // With the view trace on: the view's text form, each line after "VIEW:" and the view's
+  // identity in hexadecimal.
+  void traceDescription() const;
   void unposition(bool keep_snapshot = false);
   int step(bool forward);
   // The walk through the driver (file or key order).

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/profile.h"
 #include "runtime/datetime/char_tables.h"
 #include "runtime/errors/error_state.h"
 #include "runtime/expr/binding_scopes.h"
@@ -107,6 +111,10 @@ class ViewCursorTest : public ::testing::Test {
       ASSERT_EQ(s.open(), 0);
       runtime::bindFileFields(viewFileOf(file->file()));
     }
+    // One transaction for the test data: each file is written once, not after every record.
+    OperationArguments transaction;
+    transaction.files = {&karta_->file(), &naznach_->file(), &otdeleni_->file()};
+    fileStatement(Operation::Logout, karta_->file(), transaction);
     for (const auto& card : kCards) {
       clear(*karta_);
       setField(*karta_, "KAR:NUM", std::to_string(card.number));
@@ -128,6 +136,7 @@ class ViewCursorTest : public ::testing::Test {
       setField(*otdeleni_, "OTD:NAME", name);
       ASSERT_EQ(Statement{otdeleni_->file()}(Operation::Add), 0);
     }
+    ASSERT_EQ(Statement{karta_->file()}(Operation::Commit), 0);
     counting_.reads.clear();
   }
 
@@ -350,6 +359,26 @@ TEST_F(ViewCursorTest, TellsEachFileInViewAndEndViewOnceAndCountsRecords) {
   cursor_.close();
   EXPECT_EQ(counting_.end_view["KARTA"], 1);
   EXPECT_EQ(counting_.end_view["NAZNACH"], 1);
+}
+
+TEST_F(ViewCursorTest, ViewTraceWritesTheTextFormWhenTheProfileAsks) {
+  const auto profile = directory_ / "profile.ini";
+  const auto log = directory_ / "VIEW.LOG";
+  std::ofstream(profile) << "[VSVIEW]\nProfile=1\nTraceFile=" << log.string() << "\n";
+  ::setenv("VELTRANO_PROFILE", profile.c_str(), 1);
+  platform::reloadSystemProfile();
+  const int opened = openAppointments(true);
+  ::unsetenv("VELTRANO_PROFILE");
+  platform::reloadSystemProfile();
+  ASSERT_EQ(opened, 0);
+  std::ifstream in(log, std::ios::binary);
+  std::stringstream read;
+  read << in.rdbuf();
+  const std::string text = read.str();
+  ASSERT_EQ(text.rfind("VIEW:", 0), 0u);
+  const std::string prefix = text.substr(0, text.find(':', 5) + 1);
+  EXPECT_EQ(text, prefix + "VIEW(FILE)\r\n" + prefix + "  JOIN(KEY,FIELD(1)),INNER\r\n" + prefix +
+                      "  END\r\n" + prefix + "END\r\n");
 }
 
 TEST_F(ViewCursorTest, RefusesClosedFilesRepeatedFilesAndForeignPositions) {

@@ -24,9 +24,10 @@ bool validProjection(const ViewDescriptor& level, const ViewFile& file) {
 }
 
 bool validKey(const ViewKey& key, const RecordLayout& layout) {
-  return !key.components.empty() && std::all_of(key.components.begin(), key.components.end(), [&](std::int32_t component) {
-    return component != 0 && static_cast<std::size_t>(std::abs(component)) <= layout.fieldCount();
-  });
+  return !key.components.empty() &&
+         std::all_of(key.components.begin(), key.components.end(), [&](std::int32_t component) {
+           return component != 0 && static_cast<std::size_t>(std::abs(component)) <= layout.fieldCount();
+         });
 }
 
 class LevelBuilder {
@@ -103,9 +104,22 @@ bool sameField(const VariableBinding& variable, const FieldDescriptor& field) {
 
 }  // namespace
 
+ViewTraceFlags viewTraceFlags(const platform::IniFile& profile) {
+  ViewTraceFlags flags;
+  flags.profile = profile.getInt("VSVIEW", "Profile", 0) != 0;
+  flags.into_files = profile.getInt("VSVIEW", "TraceIntoFiles", 0) != 0;
+  if (flags.profile) {
+    flags.file = profile.getString("VSVIEW", "TraceFile", "VIEW.LOG");
+    if (flags.file.empty()) flags.file = "VIEW.LOG";
+    if (flags.file.size() > 260) flags.file.resize(260);
+  }
+  return flags;
+}
+
 int RuntimeView::open(const ViewDescriptor& descriptor, std::vector<ViewFile> files, RuntimeView& out) {
   out.close();
   RuntimeView view;
+  view.trace = viewTraceFlags(platform::systemProfile());
   view.files_ = std::move(files);
   view.descriptor_ = descriptor;
   LevelBuilder builder(view.files_, view.levels_);

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/profile.h"
 #include "runtime/expr/expression.h"
 #include "runtime/view/view_descriptor.h"
 
@@ -61,9 +62,14 @@ struct ViewTraceFlags {
   std::string file = "VIEW.LOG";
 };
 
+// "Profile" and "TraceIntoFiles" (default 0) and, with Profile on, "TraceFile" (default and
+// when empty "VIEW.LOG", at most 260 characters) from section "VSVIEW".
+ViewTraceFlags viewTraceFlags(const platform::IniFile& profile);
+
 class RuntimeView {
  public:
-  // Builds `out` from the descriptor over `files`. Returns 0, or kViewDescriptorError (leaving
+  // Builds `out` from the descriptor over `files`, with the trace switches of the system
+  // profile. Returns 0, or kViewDescriptorError (leaving
   // `out` closed) for a descriptor that names a missing file, key, field or memo, a file
   // without layout or with a short record buffer, or the same file at two levels.
   static int open(const ViewDescriptor& descriptor, std::vector<ViewFile> files, RuntimeView& out);

@@ -219,6 +219,22 @@ TEST_F(RuntimeViewTest, FilterThatDoesNotParseLeavesNoFilterAndUnboundNamesPost8
   EXPECT_FALSE(view.hasFilter());
 }
 
+TEST(ViewTrace, SwitchesComeFromTheViewSectionAndTheFileOnlyWithProfileOn) {
+  platform::IniFile profile;
+  EXPECT_FALSE(viewTraceFlags(profile).profile);
+  EXPECT_EQ(viewTraceFlags(profile).file, "VIEW.LOG");
+  profile.set("VSVIEW", "TraceIntoFiles", "1");
+  profile.set("VSVIEW", "TraceFile", "other.log");
+  EXPECT_TRUE(viewTraceFlags(profile).into_files);
+  EXPECT_EQ(viewTraceFlags(profile).file, "VIEW.LOG");
+  profile.set("VSVIEW", "Profile", "1");
+  EXPECT_EQ(viewTraceFlags(profile).file, "other.log");
+  profile.set("VSVIEW", "TraceFile", "");
+  EXPECT_EQ(viewTraceFlags(profile).file, "VIEW.LOG");
+  profile.set("VSVIEW", "TraceFile", std::string(300, 'x'));
+  EXPECT_EQ(viewTraceFlags(profile).file.size(), 260u);
+}
+
 TEST(OrderText, SignsSpacesAndCommasInsideCalls) {
   const auto parts = splitOrderText(" -KAR:FAM ,\t+ KAR:NOM,KAR:NUM, SUB(KAR:FAM, 1, 2), 'a,b'");
   ASSERT_EQ(parts.size(), 5u);
