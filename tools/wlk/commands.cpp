@@ -17,6 +17,7 @@
 namespace veltrano::wlk {
 
 int evalCommand(const CommonOptions& options, std::span<const std::string> arguments);  // eval_command.cpp
+int demoCommand(const CommonOptions& options, std::span<const std::string> arguments);  // demo_command.cpp
 
 namespace {
 
@@ -83,6 +84,7 @@ const std::vector<Command>& commands() {
       {"check", "check FILE                    verify a storage file", checkCommand},
       {"build", "build TARGET                  rebuild every key of a table", buildCommand},
       {"eval", "eval [--bind NAME TYPE VALUE]... EXPR   print the value of an expression", evalCommand},
+      {"demo", "demo DIR --employees N [--seed S]   the application's files filled with demo data", demoCommand},
   };
   return table;
 }
