@@ -24,7 +24,7 @@ namespace {
 void printHelp() {
   std::printf(
       "wlk — the Veltrano storage and runtime tool\n\n"
-      "usage: wlk [--env FILE] [--today YYYY-MM-DD] [--owner PASSWORD] COMMAND [ARGUMENTS]\n"
+      "usage: wlk [--env FILE] [--today YYYY-MM-DD] [--owner PASSWORD] [--oem] COMMAND [ARGUMENTS]\n"
       "       wlk --version | --help\n\n"
       "commands:\n");
   for (const auto& command : commands()) {
@@ -116,6 +116,8 @@ int run(int argc, char** argv) {
       if (!takeValue(options.today)) return 2;
     } else if (argument == "--owner") {
       if (!takeValue(options.owner)) return 2;
+    } else if (argument == "--oem") {
+      options.oem = true;
     } else {
       break;
     }

@@ -15,6 +15,8 @@ struct CommonOptions {
   std::string env_file;  // --env FILE
   std::string today;     // --today YYYY-MM-DD
   std::string owner;     // --owner PASSWORD
+  bool oem = false;      // --oem: the tables keep their text in the OEM character set, as the
+                         // application's files do (the attribute is declared, not stored)
 };
 
 // A subcommand receives the common options and its own arguments (UTF-8), and returns the

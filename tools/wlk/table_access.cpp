@@ -41,6 +41,7 @@ std::unique_ptr<storage::DeclaredFile> openStoredTable(const CommonOptions& opti
   bare.label = "WLK";
   bare.external_name = name;
   if (!options.owner.empty()) bare.owner = platform::cp1251FromUtf8(options.owner);
+  if (options.oem) bare.attributes |= storage::kFileOem;
   bare.driver = &storage::wendlockDriver();
   storage::OperationArguments open_read_only;
   open_read_only.access_mode = 0x40;
@@ -60,6 +61,7 @@ std::unique_ptr<storage::DeclaredFile> openStoredTable(const CommonOptions& opti
   }
   file->setName(name);
   if (bare.owner) file->setOwner(*bare.owner);
+  file->setAttributes(static_cast<std::uint8_t>(file->file().attributes | bare.attributes));
   file->setDriver(storage::wendlockDriver());
   storage::OperationArguments open;
   open.access_mode = write ? 0x42 : 0x40;

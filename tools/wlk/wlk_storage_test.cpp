@@ -2,6 +2,7 @@
 // selected in key and record order, deleted by filter, the file checked, the schema read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -123,6 +124,39 @@ TEST_F(WlkStorage, DamagedFileIsReportedNotCrashedOn) {
   std::ofstream(directory_ / "garbage.WLK") << "not a storage file at all, longer than nothing";
   EXPECT_EQ(wlk({"check", "garbage.WLK"}).status, 1);
   EXPECT_EQ(wlk({"tables", "garbage"}).err.rfind("Error 36: Invalid Data File", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The application's files keep their text in the OEM character set; --oem reads them as such.
+TEST_F(WlkStorage, DemoFilesReadBackInRussianWithOem) {
+  ASSERT_EQ(wlk({"--today", "2026-12-08", "demo", ".", "--employees", "40", "--seed", "3"}).status, 0);
+  EXPECT_EQ(wlk({"check", "KARTA.WLK"}).out, "ok\n");
+  const auto names = wlk({"--oem", "select", "KARTA", "--key", "KAR:FAM_KEY", "--field", "KAR:FAM"});
+  ASSERT_EQ(names.status, 0);
+  ASSERT_FALSE(names.out.empty());
+  // Surnames are Cyrillic capitals followed by lower-case letters, in alphabetical order.
+  std::vector<std::string> surnames;
+  for (std::size_t start = 0; start < names.out.size();) {
+    const auto end = names.out.find('\n', start);
+    surnames.push_back(names.out.substr(start, end - start));
+    start = end + 1;
+  }
+  EXPECT_EQ(surnames.size(), 40u);
+  for (const auto& surname : surnames) {
+    ASSERT_GE(surname.size(), 2u);
+    EXPECT_EQ(surname[0], '\xD0') << surname;  // every Cyrillic capital starts with D0 in UTF-8
+  }
+  EXPECT_TRUE(
+      std::is_sorted(surnames.begin(), surnames.end(), [](const std::string& a, const std::string& b) {
+        // Ё sorts after Е, not before А as its UTF-8 bytes would.
+        auto weight = [](const std::string& s) {
+          return s.rfind("Ё", 0) == 0 ? std::string("Е\xFF") + s : s;
+        };
+        return weight(a) < weight(b);
+      }));
 }
 
 }  // namespace
