@@ -1,6 +1,7 @@
 #include "storage/file_name.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -13,9 +14,10 @@ namespace {
 class FileName : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The process id keeps this test apart from the same test run at the same time by another build.
     directory_ = std::filesystem::temp_directory_path() /
-                 ("veltrano_file_name_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("veltrano_file_name_" + std::to_string(::getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(directory_);
     std::filesystem::create_directories(directory_);
     base_ = directory_.string();

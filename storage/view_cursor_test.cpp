@@ -3,6 +3,7 @@
 #include "storage/view_cursor.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -77,8 +78,9 @@ class ViewCursorTest : public ::testing::Test {
   void SetUp() override {
     runtime::charTables() = runtime::CharTables::defaults();
     runtime::bindingScopes().clear();
+    // The process id keeps this test apart from the same test run at the same time by another build.
     directory_ = std::filesystem::temp_directory_path() /
-                 ("veltrano_view_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                 ("veltrano_view_" + std::to_string(::getpid()) + "_" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(directory_);
     std::filesystem::create_directories(directory_);

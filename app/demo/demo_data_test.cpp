@@ -1,6 +1,7 @@
 #include "app/demo/demo_data.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -28,8 +29,9 @@ class DemoDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
     runtime::loadEnvironment(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
+    // The process id keeps this test apart from the same test run at the same time by another build.
     root = std::filesystem::temp_directory_path() /
-           ("veltrano-demo-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+           ("veltrano-demo-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root / "a");
