@@ -173,15 +173,18 @@ Level RelationGuard::Update(int mode) {
 
 Level RelationGuard::Delete(bool ask) {
   if (ask && ME->Throw(9) != kLevelBenign) return kLevelNotify;
+  // The place is taken once, before the first attempt: an attempt that got as far as deleting
+  // the record and was then rolled back leaves no current record to take it from again, and the
+  // retry would find nothing to delete.
+  const std::string position = ME->CurrentPosition();
   for (;;) {
-    const Level result = deleteOnce();
+    const Level result = deleteOnce(position);
     if (result == kLevelBenign) return result;
     if (ME->Throw(33) != kLevelBenign) return result;
   }
 }
 
-Level RelationGuard::deleteOnce() {
-  const std::string position = ME->CurrentPosition();
+Level RelationGuard::deleteOnce(const std::string& position) {
   const Level opened = Open();
   if (opened != kLevelBenign) return opened;
   Level result = kLevelBenign;

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "framework/field_pairs.h"
@@ -91,7 +92,8 @@ class RelationGuard {
   // The child's own relations, then its record (the child update step).
   Level writeChild();
   Level deleteChildrenOf();
-  Level deleteOnce();
+  // One attempt at deleting the record at `position` with its related records.
+  Level deleteOnce(const std::string& position);
   // Positions this (child) file on the records linked to the relation's parent and reads the
   // first of them. `saved_values`: link values from the parent's saved copy, else its current
   // ones. 0 when one was found, 5 when there is none, another level after a failed read.
