@@ -5,11 +5,14 @@
 #include <thread>
 
 #include "platform/fault_injection.h"
+#include "storage/page_file_testing.h"
 #include "storage/sharing_modes.h"
 #include "storage/station_test_support.h"
 #include "storage/storage_failure.h"
 #include "storage/transaction_control_file.h"
 #include "storage/transaction_page_file.h"
+#include "storage/wendlock_driver.h"
+#include "storage/wendlock_files.h"
 
 namespace veltrano::storage {
 namespace {
@@ -390,6 +393,75 @@ TEST_F(TransactionTest, RecoveryDiscardsWhenControlFileIsMissingAndWaitsWhileItI
   EXPECT_TRUE(keepPendingUpdate(storage, marker));
   EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
   EXPECT_EQ(testing::stationResult(keeper), 0);
+}
+
+// A marker an earlier transaction left in a file must not decide the recovery of a later update
+// written on its own, even when its identifier is back in the control file: that update is
+// durable once its header is written, and may already have overwritten some homes.
+TEST(TransactionMarker, UpdateOfOneFileIgnoresAStaleMarker) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("STALE.WLK");
+  const std::uint32_t id = 4242;
+  auto entry = [](int i) {
+    return Bytes{'R', static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
+  };
+  {
+    int error = -1;
+    auto file = PageFile::open(path, platform::Creation::OpenOrCreate, {}, &error);
+    ASSERT_EQ(error, 0);
+    const std::uint8_t marker_key[1] = {0xFF};
+    file->insert(marker_key, encodeTransactionMarker(id, kDefaultControlFileMark));
+    for (int i = 0; i < 300; ++i) file->insert(entry(i), Bytes(60, static_cast<std::uint8_t>(i)));
+    ASSERT_EQ(file->flush(), 0);
+  }
+  {
+    int error = -1;
+    auto control = ControlFile::open(defaultControlFilePath(path), true, &error);
+    ASSERT_NE(control, nullptr);
+    ASSERT_EQ(control->insert(id), 0);
+  }
+  const Bytes saved = testing::readWholeFile(path);
+  auto count = [&](StorageFile& file) {
+    Entry got;
+    int records = 0, changed = 0;
+    for (bool have = file.tree().seek({}, Seek::AtOrAfter, got); have && got.key()[0] == 'R';
+         have = file.tree().seek(got.key(), Seek::After, got)) {
+      ++records;
+      if (got.data().size() == 200) ++changed;
+    }
+    return std::pair{records, changed};
+  };
+  platform::FaultInjectingFileSystem faults;
+  StorageCatalog& catalog = wendlockDriver().catalog();
+  bool after_seen = false;
+  for (std::uint64_t k = 1; k < 200; ++k) {
+    testing::writeWholeFile(path, saved);
+    int error = -1;
+    {
+      platform::FileSystemOverride use_faults(faults);
+      auto file = catalog.open({path, "", false, false}, &error);
+      ASSERT_NE(file, nullptr);
+      for (int i = 0; i < 300; i += 3) file->tree().insert(entry(i), Bytes(200, 7));
+      faults.clearFaults();
+      faults.resetCount();
+      faults.crashAfterWrite(k);
+      file->writeUpdate();
+    }
+    const bool crashed = faults.crashed();
+    faults.clearFaults();
+    auto reopened = catalog.open({path, "", false, false}, &error);
+    ASSERT_NE(reopened, nullptr);
+    const auto [records, changed] = count(*reopened);
+    EXPECT_EQ(records, 300) << "crash after write " << k;
+    EXPECT_TRUE(changed == 0 || changed == 100) << "crash after write " << k << ": " << changed;
+    // Once the update has been seen whole, a later crash cannot take it back.
+    if (after_seen) {
+      EXPECT_EQ(changed, 100) << "crash after write " << k;
+    }
+    after_seen = after_seen || changed == 100;
+    if (!crashed) break;
+  }
+  EXPECT_TRUE(after_seen);
 }
 
 }  // namespace

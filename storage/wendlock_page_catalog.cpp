@@ -17,7 +17,16 @@ class PageStorageFile final : public StorageFile {
       : file_(std::move(file)), read_only_(read_only), station_(*file_, std::string(path), read_only) {}
   EntryTree& tree() override { return *file_; }
   bool readOnly() const override { return read_only_; }
-  int writeUpdate() override { return file_->hasChanges() ? file_->flush() : 0; }
+  int writeUpdate() override {
+    if (!file_->hasChanges()) return 0;
+    // An update written on its own belongs to no transaction. A marker an earlier transaction
+    // left in the tree would otherwise travel in this update's pending area, and should its
+    // identifier be in a control file again, recovery would throw away an update whose pages
+    // had already begun to overwrite their homes.
+    const std::uint8_t marker_key[1] = {0xFF};
+    file_->erase(marker_key);
+    return file_->flush();
+  }
   void discardChanges() override { file_->discardChanges(); }
   void refresh() override { file_->reloadIfChanged(); }
   StationFile* station() override { return &station_; }

@@ -48,6 +48,10 @@ int StationFile::completeUpdate() {
 }
 
 int StationFile::writeUpdate() {
+  // A single file's update carries no marker: one left by an earlier transaction must not
+  // decide this update's recovery.
+  const std::uint8_t marker_key[1] = {0xFF};
+  file_.erase(marker_key);
   const int outcome = file_.flush();
   releaseTransactionWriter();
   return outcome;
