@@ -80,6 +80,7 @@ bool TableManager::RegisterKey(const storage::KeyDescriptor* key, std::string_vi
 ThreadInfo& TableManager::SelectThreadState() {
   const bool per_thread = FILE != nullptr && (FILE->attributes & storage::kFileThread) != 0;
   const std::int32_t id = per_thread ? currentThreadNumber() : 1;
+  if (per_thread && thread_instances_ != nullptr) thread_instances_->selectThread(id);
   if (ERRORS != nullptr) ERRORS->SetFile(GetName());
   for (ThreadInfo& info : INFO) {
     if (info.ID == id) return info;

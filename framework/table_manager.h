@@ -31,6 +31,7 @@
 #include "framework/error_manager.h"
 #include "framework/field_ref.h"
 #include "framework/level.h"
+#include "framework/thread_instances.h"
 #include "storage/file_control_block.h"
 
 namespace veltrano::framework {
@@ -121,8 +122,13 @@ class TableManager {
                    std::uint8_t auto_inc_component = 0);
 
   // The calling thread's INFO record (added zeroed when missing); also tells the error manager
-  // this file's name.
+  // this file's name. For a file declared THREAD with instances set, the calling thread's
+  // instance of the file is made current first.
   ThreadInfo& SelectThreadState();
+  // Where the per-thread instances of a file declared THREAD are kept; null (the default) when
+  // the control block is the only instance.
+  // REQUIRES: `instances` outlives the manager or is replaced before it ends.
+  void SetThreadInstances(ThreadInstances* instances) { thread_instances_ = instances; }
   Level EnsureFileOpen();
   Level Next();
   Level NextQuiet();
@@ -183,6 +189,7 @@ class TableManager {
   int highestNumber(const KeyInfo& key, runtime::Decimal& highest);
 
  private:
+  ThreadInstances* thread_instances_ = nullptr;
   std::int32_t next_buffer_id_ = 0;
   std::int32_t next_saved_id_ = 0;
 };
