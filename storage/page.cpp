@@ -273,6 +273,13 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
   // Every entry takes at least its flag byte, which bounds the count before anything grows.
   if (count > body.size()) fail(failure::kEntriesDoNotFill);
   slots_.reserve(count);
+  // The decoded entries fit in the body plus what each shares with the one before (at most 63
+  // bytes each, less the flag byte); growing the buffer once keeps a cache miss cheap.
+  bytes_.resize(body.size() + count * (kLargestShare - 1));
+  std::size_t used = 0;
+  // The size is accounted as our encoder would write the page (another writer may share fewer
+  // bytes than it could), so an unchanged page and a re-encoded one agree on when to split.
+  std::size_t size = headerSize();
   std::size_t at = 0;
   std::size_t length = 0;
   std::size_t key_length = 0;
@@ -281,6 +288,7 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
     const std::uint8_t flags = body[at++];
     const std::size_t shared = flags & 0x3F;
     const std::size_t previous_length = length;
+    const std::size_t previous_key_length = key_length;
     if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
       fail(failure::kEntriesDoNotFill);
     }
@@ -298,17 +306,32 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
     if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
     const std::size_t rest = length - shared;
     if (body.size() - at < rest) fail(failure::kEntriesDoNotFill);
-    const std::size_t offset = bytes_.size();
-    bytes_.resize(offset + length);
-    if (shared > 0) std::memmove(bytes_.data() + offset, bytes_.data() + slots_.back().offset, shared);
-    if (rest > 0) std::memcpy(bytes_.data() + offset + shared, body.data() + at, rest);
+    const std::size_t offset = used;
+    if (offset + length > bytes_.size()) fail(failure::kEntriesDoNotFill);
+    std::uint8_t* const out = bytes_.data() + offset;
+    if (shared > 0) std::memmove(out, bytes_.data() + slots_.back().offset, shared);
+    if (rest > 0) std::memcpy(out + shared, body.data() + at, rest);
     at += rest;
+    used += length;
     slots_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
                       static_cast<std::uint16_t>(key_length)});
-    if (i > 0 && compareKeys(key(i - 1), key(i)) >= 0) fail(failure::kEntriesDoNotFill);
+    if (i == 0) {
+      size += 5 + length;
+    } else {
+      if (compareKeys(key(i - 1), key(i)) >= 0) fail(failure::kEntriesDoNotFill);
+      // The stored share is a true common prefix, so only the bytes after it need comparing.
+      const std::span<const std::uint8_t> before = entry(i - 1);
+      const std::size_t limit = std::min({kLargestShare, previous_length, length});
+      std::size_t common = shared;
+      while (common < limit && before[common] == out[common]) ++common;
+      size += 1 + length - common;
+      if (length != previous_length) size += 2;
+      if (key_length != previous_key_length) size += 2;
+    }
   }
   if (at != body.size()) fail(failure::kEntriesDoNotFill);
-  recomputeSize();
+  bytes_.resize(used);
+  size_ = size;
 }
 
 }  // namespace veltrano::storage

@@ -117,6 +117,7 @@ void PageFile::unlockForWrite() {
 // ---- Opening and recovery ----
 
 int PageFile::loadFromDisk() {
+  forgetLeaves();
   pending_copies_.clear();
   int size_error = 0;
   const std::int64_t size = file_->size(&size_error);
@@ -169,10 +170,12 @@ int PageFile::recoverPendingArea(bool ask_hook) {
       if (find(marker_key, marker)) keep = options_.keep_pending_update(marker.data());
     } catch (...) {
       cache_.removeUnchanged();
+      forgetLeaves();
       pending_copies_.clear();
       throw;
     }
     cache_.removeUnchanged();
+    forgetLeaves();
     pending_copies_.clear();
     if (!keep) return emptyPendingArea();
   }
@@ -258,6 +261,7 @@ bool PageFile::reloadIfChanged() {
     }
   }
   cache_.removeUnchanged();
+  forgetLeaves();
   if (const int outcome = loadFromDisk(); outcome != 0) error_ = outcome;
   return true;
 }
@@ -285,6 +289,7 @@ void PageFile::discardChanges() {
   unlockForWrite();
   cache_.removeChanged();
   cache_.removeUnchanged();
+  forgetLeaves();
   released_units_.clear();
   next_unplaced_ = kFirstUnplacedId;
   pending_on_disk_ = false;
@@ -429,6 +434,7 @@ int PageFile::completeUpdate() {
     return outcome;
   }
   cache_.markAllUnchanged();
+  forgetLeaves();
   released_units_.clear();
   next_unplaced_ = kFirstUnplacedId;
   header_ = disk_header_;

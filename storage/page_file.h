@@ -18,6 +18,7 @@
 // Not safe for concurrent use; the lock layer serialises stations and threads around it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -137,6 +138,15 @@ class PageFile final : public EntryTree {
   void shrinkUpward();
   void collapseRoot();
   std::optional<PathStep> findParent(CachedPage& page);
+  // Leaves where recent searches ended. A key between a leaf's first and last entries can only
+  // be answered from that leaf (a leaf holds a contiguous run of the order), so a scan that
+  // reads entry after entry, interleaved with reads elsewhere in the file, searches one page
+  // instead of descending from the root each time.
+  const CachedPage* rememberedLeaf(std::span<const std::uint8_t> key);
+  void rememberLeaf(std::uint32_t id);
+  // Any change to the tree or to page numbers (insert, erase, placing, reloading, discarding)
+  // may move entries between leaves or give a number to another page.
+  void forgetLeaves() { remembered_.fill(RememberedLeaf{}); }
 
   // The update.
   void placePages();
@@ -163,6 +173,12 @@ class PageFile final : public EntryTree {
   std::vector<std::uint32_t> released_units_;
   std::uint32_t next_unplaced_ = kFirstUnplacedId;
   std::vector<PathStep> path_;
+  struct RememberedLeaf {
+    std::uint32_t id = kNoPage;
+    std::uint64_t last_use = 0;
+  };
+  std::array<RememberedLeaf, 4> remembered_{};
+  std::uint64_t remember_clock_ = 0;
   // Working space, kept so that warm reads allocate nothing.
   std::vector<std::uint8_t> read_buffer_;
   std::vector<std::uint8_t> scratch_;

@@ -206,3 +206,104 @@ TEST(PageFileModel, RandomOperationsEnciphered) {
 
 }  // namespace
 }  // namespace veltrano::storage
+
+namespace veltrano::storage {
+namespace {
+
+Bytes numberedKey(std::uint32_t number) {
+  return {static_cast<std::uint8_t>(number >> 24), static_cast<std::uint8_t>(number >> 16),
+          static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number)};
+}
+
+// A scan reads entry after entry with seek(After) while the tree changes around the cursor:
+// entries inserted right after it and erased in front of it, reads elsewhere in the file, updates
+// written (pages renumbered), changes discarded, and another station's update reloaded. Each
+// answer must be the one the model gives, never an entry a remembered leaf held earlier.
+TEST(PageFileModel, ScanSeesEveryChangeAroundTheCursor) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("scan.wlk");
+  auto file = openFile(path);
+  MemoryEntryTree model;
+  std::mt19937 random(4242);
+  for (std::uint32_t n = 0; n < 3000; ++n) {
+    const Bytes data = testing::randomData(random, 100);
+    file->insert(numberedKey(n * 16), data);
+    model.insert(numberedKey(n * 16), data);
+  }
+  ASSERT_EQ(file->flush(), 0);
+  MemoryEntryTree flushed = model;
+  Entry got;
+  Entry expected;
+  for (int pass = 0; pass < 2; ++pass) {
+    const bool forward = pass == 0;
+    const Seek step = forward ? Seek::After : Seek::Before;
+    Bytes cursor = forward ? Bytes{} : Bytes(5, 0xFF);
+    for (int moves = 0;; ++moves) {
+      const bool found = file->seek(cursor, step, got);
+      ASSERT_EQ(found, model.seek(cursor, step, expected)) << "pass " << pass << " move " << moves;
+      if (!found) break;
+      ASSERT_EQ(got.bytes, expected.bytes) << "pass " << pass << " move " << moves;
+      cursor.assign(got.key().begin(), got.key().end());
+      const unsigned action = testing::roll(random, 100);
+      const std::uint32_t at =
+          static_cast<std::uint32_t>(cursor[0]) << 24 | cursor[1] << 16 | cursor[2] << 8 | cursor[3];
+      if (action < 15) {
+        // The next entry the scan will meet, inserted into the leaf it is reading.
+        const Bytes key = numberedKey(forward ? at + 1 : at - 1);
+        const Bytes data = testing::randomData(random, 100);
+        file->insert(key, data);
+        model.insert(key, data);
+      } else if (action < 30) {
+        Entry next;
+        if (model.seek(cursor, step, next)) {
+          const Bytes key(next.key().begin(), next.key().end());
+          ASSERT_TRUE(file->erase(key));
+          model.erase(key);
+        }
+      } else if (action < 50) {
+        const Bytes key = numberedKey(static_cast<std::uint32_t>(testing::roll(random, 3000)) * 16);
+        ASSERT_EQ(file->find(key, got), model.find(key, expected));
+        const Bytes near = numberedKey(static_cast<std::uint32_t>(testing::roll(random, 48000)));
+        ASSERT_EQ(file->seek(near, Seek::AtOrAfter, got), model.seek(near, Seek::AtOrAfter, expected));
+        ASSERT_EQ(got.bytes, expected.bytes);
+      } else if (action < 55) {
+        // Many entries in front of the cursor: leaves split and pages move.
+        for (int k = 0; k < 60; ++k) {
+          const Bytes key = numberedKey(forward ? at + 2 + static_cast<std::uint32_t>(k) % 13
+                                                : at - 2 - static_cast<std::uint32_t>(k) % 13);
+          const Bytes data = testing::randomData(random, 200);
+          file->insert(key, data);
+          model.insert(key, data);
+        }
+      } else if (action < 60) {
+        ASSERT_EQ(file->flush(), 0);
+        flushed = model;
+      } else if (action < 63) {
+        file->discardChanges();
+        model = flushed;
+      } else if (action < 65) {
+        ASSERT_EQ(file->flush(), 0);
+        {
+          auto other = openFile(path, {}, platform::Creation::OpenExisting);
+          const Bytes key = numberedKey(forward ? at + 3 : at - 3);
+          other->insert(key, bytesOf("from another station"));
+          model.insert(key, bytesOf("from another station"));
+          Entry next;
+          if (model.seek(key, step, next)) {
+            const Bytes gone(next.key().begin(), next.key().end());
+            ASSERT_TRUE(other->erase(gone));
+            model.erase(gone);
+          }
+          ASSERT_EQ(other->flush(), 0);
+        }
+        ASSERT_TRUE(file->reloadIfChanged());
+        flushed = model;
+      }
+    }
+  }
+  ASSERT_EQ(file->flush(), 0);
+  EXPECT_TRUE(testing::sameEntries(*file, model));
+}
+
+}  // namespace
+}  // namespace veltrano::storage

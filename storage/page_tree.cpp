@@ -131,33 +131,77 @@ bool PageFile::stepLeaf(int direction) {
   return false;
 }
 
+const CachedPage* PageFile::rememberedLeaf(std::span<const std::uint8_t> key) {
+  for (RememberedLeaf& remembered : remembered_) {
+    if (remembered.id == kNoPage) continue;
+    CachedPage* leaf = cache_.find(remembered.id);
+    if (leaf == nullptr || !leaf->isLeaf() || leaf->count() == 0) {
+      remembered = RememberedLeaf{};  // dropped from the cache: a descent reads it again
+      continue;
+    }
+    if (compareKeys(leaf->key(0), key) <= 0 && compareKeys(key, leaf->key(leaf->count() - 1)) <= 0) {
+      cache_.use(*leaf);
+      remembered.last_use = ++remember_clock_;
+      return leaf;
+    }
+  }
+  return nullptr;
+}
+
+void PageFile::rememberLeaf(std::uint32_t id) {
+  RememberedLeaf* slot = &remembered_[0];
+  for (RememberedLeaf& remembered : remembered_) {
+    if (remembered.id == id) {
+      slot = &remembered;
+      break;
+    }
+    if (remembered.last_use < slot->last_use) slot = &remembered;
+  }
+  *slot = RememberedLeaf{id, ++remember_clock_};
+}
+
 bool PageFile::find(std::span<const std::uint8_t> key, Entry& out) {
   if (header_.root == kNoPage) return false;
-  const CachedPage& leaf = descend(key, false);
-  const std::size_t index = leaf.lowerBound(key);
-  if (index == leaf.count() || compareKeys(leaf.key(index), key) != 0) return false;
-  out.assign(leaf.key(index), leaf.entry(index).subspan(leaf.keyLength(index)));
+  const CachedPage* leaf = rememberedLeaf(key);
+  if (leaf == nullptr) {
+    leaf = &descend(key, false);
+    rememberLeaf(leaf->id);
+  }
+  const std::size_t index = leaf->lowerBound(key);
+  if (index == leaf->count() || compareKeys(leaf->key(index), key) != 0) return false;
+  out.assign(leaf->key(index), leaf->entry(index).subspan(leaf->keyLength(index)));
   return true;
 }
 
+namespace {
+
+// The entry a seek lands on within one leaf: an index into it, or false when the answer lies in
+// a neighbouring leaf.
+bool seekInLeaf(const Page& leaf, std::span<const std::uint8_t> key, Seek where, std::size_t& index) {
+  switch (where) {
+    case Seek::AtOrAfter: index = leaf.lowerBound(key); return index < leaf.count();
+    case Seek::After: index = leaf.upperBound(key); return index < leaf.count();
+    case Seek::Before: index = leaf.lowerBound(key); break;
+    case Seek::AtOrBefore: index = leaf.upperBound(key); break;
+  }
+  if (index == 0) return false;
+  --index;
+  return true;
+}
+
+}  // namespace
+
 bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
   if (header_.root == kNoPage) return false;
+  std::size_t index = 0;
+  if (const CachedPage* remembered = rememberedLeaf(key);
+      remembered != nullptr && seekInLeaf(*remembered, key, where, index)) {
+    out.assign(remembered->key(index), remembered->entry(index).subspan(remembered->keyLength(index)));
+    return true;
+  }
   const CachedPage* leaf = &descend(key, false);
   const bool forward = where == Seek::AtOrAfter || where == Seek::After;
-  std::size_t index = 0;
-  bool inside = false;
-  switch (where) {
-    case Seek::AtOrAfter: index = leaf->lowerBound(key); break;
-    case Seek::After: index = leaf->upperBound(key); break;
-    case Seek::Before: index = leaf->lowerBound(key); break;
-    case Seek::AtOrBefore: index = leaf->upperBound(key); break;
-  }
-  if (forward) {
-    inside = index < leaf->count();
-  } else {
-    inside = index > 0;
-    if (inside) --index;
-  }
+  bool inside = seekInLeaf(*leaf, key, where, index);
   while (!inside) {
     if (!stepLeaf(forward ? 1 : -1)) return false;
     leaf = &page(path_.back().id, 0);
@@ -173,6 +217,7 @@ bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
     if (!right_side) fail(failure::kEntriesDoNotFill);
     inside = true;
   }
+  rememberLeaf(leaf->id);
   out.assign(leaf->key(index), leaf->entry(index).subspan(leaf->keyLength(index)));
   return true;
 }
@@ -180,6 +225,7 @@ bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
 // ---- Changes ----
 
 void PageFile::insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
+  forgetLeaves();
   const std::size_t length = key.size() + data.size();
   if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
   if (length > kLargestEntry || key.size() > kLargestKey) fail(failure::kPageTooLarge);
@@ -245,6 +291,7 @@ void PageFile::splitUpward() {
 }
 
 bool PageFile::erase(std::span<const std::uint8_t> key) {
+  forgetLeaves();
   if (header_.root == kNoPage) return false;
   CachedPage& leaf = descend(key, false);
   const std::size_t index = leaf.lowerBound(key);
@@ -347,6 +394,7 @@ void PageFile::movePage(std::uint32_t from, std::uint32_t to) {
 }
 
 void PageFile::placePages() {
+  forgetLeaves();
   const PageMover mover = [this](std::uint32_t from, std::uint32_t to) { movePage(from, to); };
   // Units of pages gone from the tree are freed first, so that the pages placed next can use them.
   std::array<std::vector<std::uint32_t>, kRunCount> released;
