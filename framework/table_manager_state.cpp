@@ -73,8 +73,11 @@ bool TableManager::RestoreFileState(std::int32_t id, bool release) {
     arguments.key = found->KEY;
     arguments.text = found->POS;
     // RESET leaves the saved record to be read next; reading it makes it current again (for a
-    // PUT or DELETE after the restore) and lets the sequence go on after it.
+    // PUT or DELETE after the restore) and lets the sequence go on after it. The nested work
+    // read other records, which ended a hold or watch on this one: the re-read asks again.
     if (fileCall(found->KEY != nullptr ? Operation::ResetKey : Operation::ResetFile, *FILE, arguments) == 0) {
+      if (found->WHELD != 0) fileCall(Operation::HoldFile, *FILE);
+      if (found->WWATCH != 0) fileCall(Operation::Watch, *FILE);
       fileCall(Operation::Next, *FILE);
     }
   }

@@ -495,6 +495,36 @@ TEST_F(TableManagerTest, SavedStatesComeBackInnermostFirstWithTheirPlaceInTheFil
   manager.Close();
 }
 
+TEST_F(TableManagerTest, RestoredStateHoldsAndWatchesTheRecordAgainWhenItWasSo) {
+  addDepartments({{1, "A"}, {2, "B"}});
+  auto file = department();
+  TableManager manager;
+  manage(manager, *file);
+  ASSERT_EQ(manager.Open(), kLevelBenign);
+  ASSERT_EQ(call(Operation::SetKey, *file, file->key("OTD:ID_KEY")), 0);
+  ASSERT_EQ(manager.Next(), kLevelBenign);
+  const std::int32_t plain = manager.SaveFileState();
+  const std::int32_t held = manager.SaveFileState();
+  manager.SAVED.back().WHELD = 1;
+  manager.SAVED.back().WWATCH = 1;
+  ASSERT_EQ(manager.Next(), kLevelBenign);
+
+  auto& calls = storage.driver().calls;
+  calls.clear();
+  ASSERT_TRUE(manager.RestoreFileState(held));
+  std::vector<Operation> made;
+  for (const auto& c : calls) made.push_back(c.operation);
+  EXPECT_EQ(made, (std::vector<Operation>{Operation::ResetKey, Operation::HoldFile, Operation::Watch,
+                                          Operation::Next}));
+  EXPECT_EQ(text(*file, "OTD:NAME"), "A");
+
+  calls.clear();
+  ASSERT_TRUE(manager.RestoreFileState(plain));
+  EXPECT_EQ(storage.driver().count(Operation::HoldFile, "OTDELENI"), 0);
+  EXPECT_EQ(storage.driver().count(Operation::Watch, "OTDELENI"), 0);
+  manager.Close();
+}
+
 TEST_F(TableManagerTest, SameAsSavedSeesRecordAndMemoChanges) {
   auto file = department();
   file->addMemo("OTD:NOTE", 100);
