@@ -43,6 +43,8 @@ std::int32_t TableManager::SaveFileState() {
   SavedFileState state;
   state.BUFFER = SnapshotRecord();
   state.ID = ++next_saved_id_;
+  // WHELD and WWATCH start clear: the driver does not say whether the current record is held or
+  // watched. A caller that held or watched it marks the state so.
   const ThreadInfo& info = SelectThreadState();
   if (FILE != nullptr && info.USED != 0) {
     // The key the current sequence follows, if any, and the place in it.
