@@ -135,8 +135,18 @@ int PageFile::loadFromDisk() {
   int outcome = 0;
   if (!header.pendingEmpty()) {
     if (!options_.read_only && !lockForWrite()) return platform::kOsAccessDenied;
+    if (!options_.read_only) {
+      // The pending area seen above may belong to another station's update that finished while
+      // this one waited for the lock, and a third may have written since: only the header read
+      // under the lock says whether anything is left to recover.
+      if (outcome = readHeaderAt0(header); outcome != 0) {
+        unlockForWrite();
+        return outcome;
+      }
+      seen_at_0_ = disk_header_ = header;
+    }
     try {
-      outcome = recoverPendingArea(true);
+      if (!header.pendingEmpty()) outcome = recoverPendingArea(true);
     } catch (...) {
       unlockForWrite();
       throw;
