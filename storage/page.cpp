@@ -273,9 +273,9 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
   // Every entry takes at least its flag byte, which bounds the count before anything grows.
   if (count > body.size()) fail(failure::kEntriesDoNotFill);
   slots_.reserve(count);
-  // The decoded entries fit in the body plus what each shares with the one before (at most 63
-  // bytes each, less the flag byte); growing the buffer once keeps a cache miss cheap.
-  bytes_.resize(body.size() + count * (kLargestShare - 1));
+  // The decoded entries take about the body's size; the buffer grows in few steps, not once per
+  // entry, which keeps a cache miss cheap.
+  bytes_.resize(body.size());
   std::size_t used = 0;
   // The size is accounted as our encoder would write the page (another writer may share fewer
   // bytes than it could), so an unchanged page and a re-encoded one agree on when to split.
@@ -307,7 +307,7 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
     const std::size_t rest = length - shared;
     if (body.size() - at < rest) fail(failure::kEntriesDoNotFill);
     const std::size_t offset = used;
-    if (offset + length > bytes_.size()) fail(failure::kEntriesDoNotFill);
+    if (offset + length > bytes_.size()) bytes_.resize(std::max(offset + length, bytes_.size() * 2));
     std::uint8_t* const out = bytes_.data() + offset;
     if (shared > 0) std::memmove(out, bytes_.data() + slots_.back().offset, shared);
     if (rest > 0) std::memcpy(out + shared, body.data() + at, rest);
