@@ -103,7 +103,10 @@ int Transaction::commitSeveral(const std::vector<TransactionMember*>& changed) {
     return upperCase1251(a->path()) < upperCase1251(b->path());
   });
   for (ControlFile* control : ordered) control->beginExclusive();
+  // The clock in seconds, but never an identifier issued before: two commits within one second,
+  // or a clock set back, would otherwise reuse one that a crashed file's update still names.
   std::uint32_t id = seconds_ != nullptr ? seconds_() : clockSeconds();
+  for (auto& control : controls) id = std::max(id, control->lastIssuedUnlocked() + 1);
   while (std::any_of(controls.begin(), controls.end(),
                      [&](auto& control) { return control->holdsUnlocked(id); })) {
     ++id;

@@ -93,6 +93,10 @@ bool ControlFile::holdsUnlocked(std::uint32_t id) {
   return parts_->file->find(idKey(id), entry);
 }
 
+std::uint32_t ControlFile::lastIssuedUnlocked() {
+  return parts_->file->lastNumber();
+}
+
 bool ControlFile::holds(std::uint32_t id) {
   OperationLock reading(*parts_->gate, false);
   return holdsUnlocked(id);
@@ -104,6 +108,7 @@ int ControlFile::change(std::uint32_t id, bool insert) {
   const auto key = idKey(id);
   if (insert) {
     parts_->file->insert(key, {});
+    if (id > parts_->file->lastNumber()) parts_->file->setLastNumber(id);
   } else if (!parts_->file->erase(key)) {
     return 0;
   }

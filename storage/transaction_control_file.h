@@ -63,6 +63,10 @@ class ControlFile {
   void beginExclusive();
   void endExclusive();
   bool holdsUnlocked(std::uint32_t id);
+  // The largest identifier this control file has ever recorded (kept in its number counter), so
+  // that a new transaction never reuses the identifier of one whose files may still carry an
+  // unfinished update naming it. Read under beginExclusive().
+  std::uint32_t lastIssuedUnlocked();
 
  private:
   struct Parts;

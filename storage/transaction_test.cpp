@@ -347,6 +347,34 @@ TEST_F(TransactionTest, IdentifierSkipsValuesHeldByControlFiles) {
   EXPECT_EQ(decodeTransactionMarker(marker.data())->id, 1002u);
 }
 
+// Identifiers removed at their commit point are never issued again: a file of the earlier
+// transaction may still carry an unfinished update that names it.
+TEST_F(TransactionTest, IdentifiersNeverRepeatWithinOneSecondOrABackwardClock) {
+  const auto paths = makeFiles(2);
+  std::vector<std::unique_ptr<PageFile>> files;
+  std::vector<std::unique_ptr<PageFileTransactionMember>> members;
+  for (const auto& path : paths) {
+    files.push_back(openWithRecovery(path));
+    members.push_back(std::make_unique<PageFileTransactionMember>(*files.back(), path));
+  }
+  auto commitOnce = [&](std::uint32_t (*clock)(), const char* value) {
+    Transaction transaction;
+    transaction.setClockForTesting(clock);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      transaction.join(*members[i]);
+      files[i]->insert(kAdded, text(value));
+    }
+    EXPECT_EQ(transaction.commit(), 0);
+    Entry marker;
+    EXPECT_TRUE(files[0]->find(Bytes{0xFF}, marker));
+    return decodeTransactionMarker(marker.data())->id;
+  };
+  EXPECT_EQ(commitOnce([] { return std::uint32_t{5000}; }, "a"), 5000u);
+  EXPECT_EQ(commitOnce([] { return std::uint32_t{5000}; }, "b"), 5001u);
+  EXPECT_EQ(commitOnce([] { return std::uint32_t{4000}; }, "c"), 5002u);
+  EXPECT_EQ(commitOnce([] { return std::uint32_t{9000}; }, "d"), 9000u);
+}
+
 TEST(TransactionMarkerTest, EncodesIdentifierAndPathAndReadsThemBack) {
   const auto data = encodeTransactionMarker(0x01020304, "C:\\wenDlocK.TCF");
   EXPECT_EQ(data.size(), 4u + 15u + 1u);
