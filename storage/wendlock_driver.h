@@ -61,6 +61,9 @@ struct WendlockState final : DriverState {
   DriverTraceSettings trace;
 };
 
+// Whether an operation adds, changes or removes records or keys of an open table.
+bool changesRecords(Operation operation);
+
 class WendlockDriver final : public Driver {
  public:
   explicit WendlockDriver(StorageCatalog& catalog);

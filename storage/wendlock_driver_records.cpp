@@ -44,7 +44,14 @@ bool usesKey(Operation operation) {
   }
 }
 
-bool writes(Operation operation) {
+OperationResult withWrite(int error, int written) {
+  if (error != 0) return {error, 0, 0};
+  return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
+}
+
+}  // namespace
+
+bool changesRecords(Operation operation) {
   switch (operation) {
     case Operation::Add:
     case Operation::Append:
@@ -59,20 +66,13 @@ bool writes(Operation operation) {
   }
 }
 
-OperationResult withWrite(int error, int written) {
-  if (error != 0) return {error, 0, 0};
-  return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
-}
-
-}  // namespace
-
 OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBlock& file, WendlockState& state,
                                             OperationArguments& arguments) {
   WendlockTable& table = *state.table;
   const RecordBuffers buffers{recordOf(file), &file.memo_values};
   const int key = keyIndex(file, state, arguments.key);
   if (usesKey(operation) && key < 0) return {80, 0, 0};
-  if (writes(operation) && state.read_only) return {5, 0, 0};
+  if (changesRecords(operation) && state.read_only) return {5, 0, 0};
   if (!state.building && in_transaction_.count(state.file.get()) == 0) state.file->refresh();
 
   switch (operation) {

@@ -16,22 +16,10 @@ constexpr int kFileAlreadyLocked = 32;
 constexpr int kRecordNotAvailable = 33;
 constexpr int kRecordAlreadyHeld = 43;
 
+// Operations that may write the file: they take the writer byte rather than a reader slot.
 bool changes(Operation operation) {
-  switch (operation) {
-    case Operation::Add:
-    case Operation::Append:
-    case Operation::Put:
-    case Operation::PutFilePtr:
-    case Operation::Delete:
-    case Operation::Empty:
-    case Operation::BuildDyn:
-    case Operation::BuildDynFilter:
-    case Operation::BuildEvent:
-    case Operation::Flush:
-    case Operation::EndView:
-    case Operation::Send: return true;
-    default: return false;
-  }
+  return changesRecords(operation) || operation == Operation::Flush || operation == Operation::EndView ||
+         operation == Operation::Send;
 }
 
 bool reads(Operation operation) {
