@@ -245,8 +245,8 @@ TEST(PageFileModel, ScanSeesEveryChangeAroundTheCursor) {
       ASSERT_EQ(got.bytes, expected.bytes) << "pass " << pass << " move " << moves;
       cursor.assign(got.key().begin(), got.key().end());
       const unsigned action = testing::roll(random, 100);
-      const std::uint32_t at =
-          static_cast<std::uint32_t>(cursor[0]) << 24 | cursor[1] << 16 | cursor[2] << 8 | cursor[3];
+      const std::uint32_t at = std::uint32_t{cursor[0]} << 24 | std::uint32_t{cursor[1]} << 16 |
+                               std::uint32_t{cursor[2]} << 8 | std::uint32_t{cursor[3]};
       if (action < 15) {
         // The next entry the scan will meet, inserted into the leaf it is reading.
         const Bytes key = numberedKey(forward ? at + 1 : at - 1);
