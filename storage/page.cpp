@@ -318,7 +318,14 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
     if (i == 0) {
       size += 5 + length;
     } else {
-      if (compareKeys(key(i - 1), key(i)) >= 0) fail(failure::kEntriesDoNotFill);
+      // The first `shared` bytes are the previous entry's own, so the order is decided after
+      // them, nearly always by the very next byte (the writer shares all the bytes it can).
+      const std::size_t equal = std::min({shared, previous_key_length, key_length});
+      const std::uint8_t* const previous_key = bytes_.data() + slots_[i - 1].offset;
+      const bool decided = equal < previous_key_length && equal < key_length && previous_key[equal] != out[equal];
+      const bool ascending = decided ? previous_key[equal] < out[equal]
+                                     : compareKeys(key(i - 1).subspan(equal), key(i).subspan(equal)) < 0;
+      if (!ascending) fail(failure::kEntriesDoNotFill);
       // The stored share is a true common prefix, so only the bytes after it need comparing.
       const std::span<const std::uint8_t> before = entry(i - 1);
       const std::size_t limit = std::min({kLargestShare, previous_length, length});

@@ -195,6 +195,25 @@ TEST(PageDecoding, DamagedPagesAreFailuresWithTheirNumbers) {
   EXPECT_EQ(decodeFailure(bad), 1602);
 }
 
+// The order check starts after the bytes an entry shares with the one before it: whether the
+// next byte decides it or one key is the other's beginning, a wrong order is found.
+TEST(PageDecoding, EntriesOutOfOrderAfterTheirSharedBytesAreFailures) {
+  const auto decodeOf = [](std::vector<Bytes> keys) {
+    Page page;
+    page.reset(0);
+    for (const Bytes& key : keys) page.insertAt(page.count(), key, Bytes{7});
+    return decodeFailure(encodePage(page));
+  };
+  EXPECT_EQ(decodeOf({{1, 2, 3}, {1, 2, 4}, {1, 2, 4, 0}, {1, 3}}), 0);
+  EXPECT_EQ(decodeOf({{1, 2, 4}, {1, 2, 3}}), 1602);        // decided by the byte after the share
+  EXPECT_EQ(decodeOf({{1, 2, 3, 9}, {1, 2, 3}}), 1602);     // the longer key first
+  EXPECT_EQ(decodeOf({{5}, {1, 2, 3}}), 1602);              // nothing shared
+  Bytes long_key(70, 4);
+  Bytes longer = long_key;
+  longer.back() = 3;  // differs after the 63 bytes a share can cover
+  EXPECT_EQ(decodeOf({long_key, longer}), 1602);
+}
+
 TEST(PageDecoding, IndexPagesNeedEntriesAndRealChildUnits) {
   Page index;
   index.reset(1);
