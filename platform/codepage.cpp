@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 
 #include <array>
+#include <cstring>
 
 namespace veltrano::platform {
 namespace {
@@ -151,12 +152,36 @@ std::uint8_t ansiFromOem(std::uint8_t cp866) {
   return cp866 < 0x80 ? cp866 : kUpper866To1251[cp866 - 0x80u];
 }
 
+namespace {
+
+// Both code pages keep the 128 ASCII characters, and most text in records is blank padding, so
+// eight bytes at a time are skipped while none has its high bit set.
+void translateUpperHalf(std::span<std::uint8_t> text, const std::array<std::uint8_t, 128>& upper) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::uint8_t* at = text.data();
+  std::uint8_t* const end = at + text.size();
+  while (at != end) {
+    if (end - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, at, sizeof word);
+      if ((word & kHighBits) == 0) {
+        at += 8;
+        continue;
+      }
+    }
+    if (*at >= 0x80) *at = upper[*at - 0x80u];
+    ++at;
+  }
+}
+
+}  // namespace
+
 void oemFromAnsi(std::span<std::uint8_t> text) {
-  for (auto& byte : text) byte = oemFromAnsi(byte);
+  translateUpperHalf(text, kUpper1251To866);
 }
 
 void ansiFromOem(std::span<std::uint8_t> text) {
-  for (auto& byte : text) byte = ansiFromOem(byte);
+  translateUpperHalf(text, kUpper866To1251);
 }
 
 std::string oemFromAnsi(std::string_view cp1251) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace veltrano::platform {
 namespace {
 
@@ -48,6 +50,25 @@ TEST(CodePage, OemConversionIsExactForSharedCharactersAndLosesNothing) {
   EXPECT_EQ(static_cast<std::uint8_t>(oemFromAnsi(ru("Ё"))[0]), 0xF0);
   EXPECT_EQ(static_cast<std::uint8_t>(oemFromAnsi(ru("№"))[0]), 0xFC);
   EXPECT_EQ(ansiFromOem(oemFromAnsi(ru("Иванов Пётр"))), ru("Иванов Пётр"));
+}
+
+// The in-place conversion skips ASCII eight bytes at a time: a non-ASCII byte at any place of
+// any word, and the tail shorter than a word, must still be converted.
+TEST(CodePage, InPlaceConversionMatchesByteByByteAtEveryPlace) {
+  for (std::size_t length = 0; length <= 27; ++length) {
+    for (std::size_t place = 0; place < length; ++place) {
+      std::vector<std::uint8_t> text(length, ' ');
+      text[place] = 0xC0;  // 1251 "А"
+      if (place + 9 < length) text[place + 9] = 0xFF;
+      std::vector<std::uint8_t> expected = text;
+      for (auto& byte : expected) byte = oemFromAnsi(byte);
+      std::vector<std::uint8_t> converted = text;
+      oemFromAnsi(std::span<std::uint8_t>(converted));
+      ASSERT_EQ(converted, expected) << length << " " << place;
+      ansiFromOem(std::span<std::uint8_t>(converted));
+      ASSERT_EQ(converted, text) << length << " " << place;
+    }
+  }
 }
 
 }  // namespace
