@@ -85,6 +85,18 @@ int PageFile::readHeaderAt0(FileHeader& out) {
   return 0;
 }
 
+bool PageFile::headerMovedAt0() {
+  // The pending bounds and the change counter lie in the first cipher block, so one block tells
+  // whether another station wrote; this runs at the start of every operation.
+  std::array<std::uint8_t, kCipherBlockBytes> block{};
+  const auto result = file_->read(0, block);
+  if (result.error != 0 || result.bytes < block.size()) return false;
+  if (cipher_) cipher_->decipher(block);
+  return loadLe32(block.data() + 6) != seen_at_0_.pending_start ||
+         loadLe32(block.data() + 10) != seen_at_0_.pending_end ||
+         loadLe32(block.data() + 24) != seen_at_0_.change_counter;
+}
+
 int PageFile::writeHeaderAt0(const FileHeader& header) {
   std::array<std::uint8_t, kFileHeaderBytes> block{};
   header.encode(block);
@@ -262,13 +274,8 @@ bool PageFile::reloadIfChanged() {
   if (new_on_disk_) {
     int size_error = 0;
     if (file_->size(&size_error) <= 0) return false;
-  } else {
-    FileHeader header;
-    if (readHeaderAt0(header) != 0) return false;
-    if (header.change_counter == seen_at_0_.change_counter &&
-        header.pending_start == seen_at_0_.pending_start && header.pending_end == seen_at_0_.pending_end) {
-      return false;
-    }
+  } else if (!headerMovedAt0()) {
+    return false;
   }
   cache_.removeUnchanged();
   forgetLeaves();

@@ -110,6 +110,9 @@ class PageFile final : public EntryTree {
   bool tryReadBlocks(std::uint64_t offset, std::span<std::uint8_t> out);
   int writeBlocks(std::uint64_t offset, std::span<std::uint8_t> data);
   int readHeaderAt0(FileHeader& out);
+  // Whether the header at offset 0 no longer shows the pending bounds and change counter last
+  // seen there (false also when it cannot be read: the operation then meets the error itself).
+  bool headerMovedAt0();
   int writeHeaderAt0(const FileHeader& header);
 
   // Opening and recovery.
