@@ -89,7 +89,7 @@ std::uint32_t Page::store(std::span<const std::uint8_t> key, std::span<const std
 
 void Page::compactIfWasteful() {
   if (garbage_ < 4096 || garbage_ * 2 < bytes_.size()) return;
-  std::vector<std::uint8_t> packed;
+  decltype(bytes_) packed;
   packed.reserve(bytes_.size() - garbage_);
   for (Slot& slot : slots_) {
     const auto offset = static_cast<std::uint32_t>(packed.size());
@@ -272,20 +272,25 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
   }
   // Every entry takes at least its flag byte, which bounds the count before anything grows.
   if (count > body.size()) fail(failure::kEntriesDoNotFill);
-  slots_.reserve(count);
+  slots_.resize(count);
   // The decoded entries take about the body's size; the buffer grows in few steps, not once per
-  // entry, which keeps a cache miss cheap.
-  bytes_.resize(body.size());
+  // entry, which keeps a cache miss cheap. It keeps kCopySlack bytes spare past the last entry,
+  // so the bytes an entry shares with the one before are copied as one fixed-size block.
+  constexpr std::size_t kCopySlack = kLargestShare + 1;
+  bytes_.resize(body.size() + kCopySlack);
   std::size_t used = 0;
   // The size is accounted as our encoder would write the page (another writer may share fewer
   // bytes than it could), so an unchanged page and a re-encoded one agree on when to split.
   std::size_t size = headerSize();
+  const std::uint8_t* const in = body.data();
+  const std::size_t in_size = body.size();
   std::size_t at = 0;
   std::size_t length = 0;
   std::size_t key_length = 0;
+  std::size_t previous_offset = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    if (at >= body.size()) fail(failure::kEntriesDoNotFill);
-    const std::uint8_t flags = body[at++];
+    if (at >= in_size) fail(failure::kEntriesDoNotFill);
+    const std::uint8_t flags = in[at++];
     const std::size_t shared = flags & 0x3F;
     const std::size_t previous_length = length;
     const std::size_t previous_key_length = key_length;
@@ -293,48 +298,61 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
       fail(failure::kEntriesDoNotFill);
     }
     if (flags & kLengthChanged) {
-      if (body.size() - at < 2) fail(failure::kEntriesDoNotFill);
-      length = loadLe16(body.data() + at);
+      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+      length = loadLe16(in + at);
       at += 2;
     }
     if (flags & kKeyLengthChanged) {
-      if (body.size() - at < 2) fail(failure::kEntriesDoNotFill);
-      key_length = loadLe16(body.data() + at);
+      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+      key_length = loadLe16(in + at);
       at += 2;
     }
     if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
     if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
     const std::size_t rest = length - shared;
-    if (body.size() - at < rest) fail(failure::kEntriesDoNotFill);
+    if (in_size - at < rest) fail(failure::kEntriesDoNotFill);
     const std::size_t offset = used;
-    if (offset + length > bytes_.size()) bytes_.resize(std::max(offset + length, bytes_.size() * 2));
+    if (offset + length + kCopySlack > bytes_.size())
+      bytes_.resize(std::max(offset + length + kCopySlack, bytes_.size() * 2));
     std::uint8_t* const out = bytes_.data() + offset;
-    if (shared > 0) std::memmove(out, bytes_.data() + slots_.back().offset, shared);
-    if (rest > 0) std::memcpy(out + shared, body.data() + at, rest);
+    const std::uint8_t* const previous = bytes_.data() + previous_offset;
+    // Fixed-size blocks are copied inline. The previous entry ends where this one starts (a
+    // short one overlaps the block, hence the copy through `block`), and the slack keeps every
+    // block inside the buffer; bytes copied past an entry's end are overwritten or cut off.
+    if (i > 0) {
+      std::uint8_t block[kCopySlack];
+      std::memcpy(block, previous, kCopySlack);
+      std::memcpy(out, block, kCopySlack);
+    }
+    if (rest <= 16 && in_size - at >= 16) {
+      std::memcpy(out + shared, in + at, 16);
+    } else {
+      std::memcpy(out + shared, in + at, rest);
+    }
     at += rest;
     used += length;
-    slots_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
-                      static_cast<std::uint16_t>(key_length)});
+    slots_[i] = {static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
+                 static_cast<std::uint16_t>(key_length)};
     if (i == 0) {
       size += 5 + length;
     } else {
       // The first `shared` bytes are the previous entry's own, so the order is decided after
       // them, nearly always by the very next byte (the writer shares all the bytes it can).
       const std::size_t equal = std::min({shared, previous_key_length, key_length});
-      const std::uint8_t* const previous_key = bytes_.data() + slots_[i - 1].offset;
-      const bool decided = equal < previous_key_length && equal < key_length && previous_key[equal] != out[equal];
-      const bool ascending = decided ? previous_key[equal] < out[equal]
-                                     : compareKeys(key(i - 1).subspan(equal), key(i).subspan(equal)) < 0;
+      const bool decided = equal < previous_key_length && equal < key_length && previous[equal] != out[equal];
+      const bool ascending =
+          decided ? previous[equal] < out[equal]
+                  : compareKeys({previous + equal, previous_key_length - equal}, {out + equal, key_length - equal}) < 0;
       if (!ascending) fail(failure::kEntriesDoNotFill);
       // The stored share is a true common prefix, so only the bytes after it need comparing.
-      const std::span<const std::uint8_t> before = entry(i - 1);
       const std::size_t limit = std::min({kLargestShare, previous_length, length});
       std::size_t common = shared;
-      while (common < limit && before[common] == out[common]) ++common;
+      while (common < limit && previous[common] == out[common]) ++common;
       size += 1 + length - common;
       if (length != previous_length) size += 2;
       if (key_length != previous_key_length) size += 2;
     }
+    previous_offset = offset;
   }
   if (at != body.size()) fail(failure::kEntriesDoNotFill);
   bytes_.resize(used);

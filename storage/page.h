@@ -11,7 +11,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "storage/page_format.h"
@@ -93,7 +95,25 @@ class Page {
 
   std::uint8_t level_ = 0;
   std::vector<std::uint32_t> children_;
-  std::vector<std::uint8_t> bytes_;  // entry bytes in any order; slots_ give the key order
+  // Growing the entry bytes leaves the new bytes uninitialised: decoding overwrites them at once.
+  template <typename T>
+  struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+      using other = UninitialisedAllocator<U>;
+    };
+    template <typename U>
+    void construct(U* place) noexcept {
+      ::new (static_cast<void*>(place)) U;
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* place, Arguments&&... arguments) {
+      ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+    }
+  };
+  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> bytes_;  // entry bytes in any
+                                                                            // order; slots_ give
+                                                                            // the key order
   std::vector<Slot> slots_;
   std::size_t garbage_ = 0;  // bytes of bytes_ no slot refers to any more
   std::size_t size_ = kPageHeaderBytes;
