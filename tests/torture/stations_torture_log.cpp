@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -30,7 +31,7 @@ void StationLog::intent(std::int64_t operation, const std::vector<Change>& chang
   std::string text = "I " + std::to_string(operation);
   for (const auto& change : changes)
     text += std::string(" ") + change.kind + " " + std::to_string(change.id) + " " +
-            std::to_string(change.amount);
+            std::to_string(change.amount) + " " + std::to_string(change.before);
   line(text);
 }
 
@@ -94,7 +95,8 @@ std::optional<ParsedLog> readStationLog(const std::string& path, std::string& wh
       Intent intent;
       intent.operation = operation;
       Change change;
-      while (fields >> change.kind >> change.id >> change.amount) intent.changes.push_back(change);
+      while (fields >> change.kind >> change.id >> change.amount >> change.before)
+        intent.changes.push_back(change);
       by_operation[operation] = log.intents.size();
       log.intents.push_back(intent);
       log.last_operation = operation;
@@ -141,10 +143,13 @@ bool applyStationLog(int station, const ParsedLog& log, ExpectedState& state, st
         case 'c':
           state.counter_totals[change.id] += change.amount;
           state.counter_updates[change.id] += 1;
+          state.counter_chains[change.id].push_back(
+              {change.before, change.amount, station, intent.operation});
           break;
         case 'x':
           state.pair_totals[change.id] += change.amount;
           state.pair_stamps[change.id].push_back(stamp);
+          state.pair_chains[change.id].push_back({change.before, change.amount, station, intent.operation});
           break;
         case 'm': state.marks[station] = stamp; break;
         default: why = std::string("unknown change kind ") + change.kind; return false;
@@ -152,6 +157,33 @@ bool applyStationLog(int station, const ParsedLog& log, ExpectedState& state, st
     }
   }
   return true;
+}
+
+std::string chainProblem(const ExpectedState& state) {
+  for (const auto* chains : {&state.counter_chains, &state.pair_chains}) {
+    for (auto [id, chain] : *chains) {
+      std::stable_sort(chain.begin(), chain.end(),
+                       [](const auto& left, const auto& right) { return left.before < right.before; });
+      std::int64_t total = 0;
+      for (std::size_t i = 0; i < chain.size(); ++i) {
+        if (chain[i].before == total) {
+          total += chain[i].amount;
+          continue;
+        }
+        std::string what = std::string(chains == &state.counter_chains ? "counter " : "pair ") +
+                           std::to_string(id) + ": station " + std::to_string(chain[i].station) +
+                           " operation " + std::to_string(chain[i].operation) + " added " +
+                           std::to_string(chain[i].amount) + " to " + std::to_string(chain[i].before) +
+                           ", but the increments before it left " + std::to_string(total);
+        if (i > 0)
+          what += " (the one before: station " + std::to_string(chain[i - 1].station) + " operation " +
+                  std::to_string(chain[i - 1].operation) + ", which added " +
+                  std::to_string(chain[i - 1].amount) + " to " + std::to_string(chain[i - 1].before) + ")";
+        return what;
+      }
+    }
+  }
+  return {};
 }
 
 }  // namespace veltrano::torture

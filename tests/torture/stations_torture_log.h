@@ -4,7 +4,7 @@
 // Before a durable update (a PUT, ADD or DELETE outside a transaction, or a COMMIT) the station
 // appends its intent, and once the driver has answered it appends the outcome:
 //
-//   I <operation> <change> …   intent: each change is "<kind> <id> <amount>"
+//   I <operation> <change> …   intent: each change is "<kind> <id> <amount> <before>"
 //   D <operation>              done: the driver returned success
 //   F <operation> <error>      failed: the driver refused it, nothing was written
 //   R <operation> 0|1          resolved after a restart: the station was killed between intent
@@ -12,8 +12,9 @@
 //   S <name> <count> …         statistics of one station's run
 //
 // Kinds: 'a' 'p' 'd' add, change and delete of an owned item (amount = its new value), 'A' 'P'
-// 'D' the same for an owned note, 'c' a counter increment, 'x' a pair increment, 'm' the
-// station's mark set to the stamp of the operation (every transaction sets it).
+// 'D' the same for an owned note, 'c' a counter increment and 'x' a pair increment (before =
+// the total the increment was added to), 'm' the station's mark set to the stamp of the
+// operation (every transaction sets it).
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,7 @@ struct Change {
   char kind = 0;
   std::int64_t id = 0;
   std::int64_t amount = 0;
+  std::int64_t before = 0;
 };
 
 enum class Outcome { Unknown, Applied, NotApplied };
@@ -80,7 +82,18 @@ struct ExpectedState {
   std::map<std::int64_t, std::int64_t> pair_totals;
   std::map<std::int64_t, std::vector<std::int64_t>> pair_stamps;  // stamps that may be last
   std::map<int, std::int64_t> marks;                              // station → stamp
+  // Each increment applied to a counter or a pair, as the total it found and what it added,
+  // with the station and operation that made it: serialised increments form one chain.
+  struct Increment {
+    std::int64_t before = 0, amount = 0;
+    int station = 0;
+    std::int64_t operation = 0;
+  };
+  std::map<std::int64_t, std::vector<Increment>> counter_chains, pair_chains;
 };
+// Empty when the increments of every counter and pair follow each other, each adding to the
+// total the one before left; else the first break.
+std::string chainProblem(const ExpectedState& state);
 // Applies one station's applied intents in order. `why` names an intent left unresolved.
 bool applyStationLog(int station, const ParsedLog& log, ExpectedState& state, std::string& why);
 

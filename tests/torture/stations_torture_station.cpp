@@ -101,6 +101,7 @@ class Station {
   void noteTransaction();
   void readShared();
   void scan();
+  void reopen();
 
   // Records.
   void fillItem(std::int64_t id, std::int64_t value, std::int64_t stamp);
@@ -373,9 +374,9 @@ void Station::incrementCounter() {
     setNumber(file, kCounterTotal, total + increment);
     setNumber(file, kCounterUpdates, number(file, kCounterUpdates) + 1);
     const std::int64_t operation = ++operation_;
-    const std::vector<Change> changes = in_transaction
-                                            ? std::vector<Change>{{'c', id, increment}, {'m', me_, 0}}
-                                            : std::vector<Change>{{'c', id, increment}};
+    const std::vector<Change> changes =
+        in_transaction ? std::vector<Change>{{'c', id, increment, total}, {'m', me_, 0, 0}}
+                       : std::vector<Change>{{'c', id, increment, total}};
     if (!in_transaction) log_.intent(operation, changes);
     const int put = statement(file, Operation::Put);
     if (put == kRecordChanged) {
@@ -514,7 +515,7 @@ void Station::pairTransaction() {
   const std::int64_t operation = ++operation_, stamp = stampOf(me_, operation), increment = 1 + below(9);
   const std::int64_t total = number(a, kPairTotal) + increment;
   const std::string who = "S" + std::to_string(me_) + "/" + std::to_string(operation % 1000);
-  std::vector<Change> changes{{'x', id, increment}};
+  std::vector<Change> changes{{'x', id, increment, total - increment}};
   for (auto* side : {&a, &b}) {
     setNumber(*side, kPairTotal, total);
     setNumber(*side, kPairStamp, stamp);
@@ -533,11 +534,11 @@ void Station::pairTransaction() {
     const int got = getById(counters, counter);
     if (got == kRecordAlreadyHeld) return give_up("held-get");
     expect(got, "GET of a counter");
-    const std::int64_t counter_increment = 1 + below(50);
-    setNumber(counters, kCounterTotal, number(counters, kCounterTotal) + counter_increment);
+    const std::int64_t counter_increment = 1 + below(50), counter_total = number(counters, kCounterTotal);
+    setNumber(counters, kCounterTotal, counter_total + counter_increment);
     setNumber(counters, kCounterUpdates, number(counters, kCounterUpdates) + 1);
     expect(statement(counters, Operation::Put), "PUT of a counter this station holds");
-    changes.push_back({'c', counter, counter_increment});
+    changes.push_back({'c', counter, counter_increment, counter_total});
   }
   setMark(stamp);
   changes.push_back({'m', me_, 0});
@@ -643,6 +644,16 @@ void Station::scan() {
   ++statistics_["scans"];
 }
 
+// Closes every table and opens it again, as a procedure that ends and another that starts do:
+// the last table closed closes the storage file, and the next open reads it afresh.
+void Station::reopen() {
+  step_name_ = "reopening";
+  closeAll();
+  openAll();
+  verifyOwnRecords();
+  ++statistics_["reopens"];
+}
+
 // ---- Restart ----
 
 bool Station::appliedBeforeKill(const Intent& intent) {
@@ -738,8 +749,10 @@ void Station::run() {
       noteTransaction();
     else if (choice < 94)
       readShared();
-    else
+    else if (choice < 98)
       scan();
+    else
+      reopen();
   }
   step_name_ = "end";
   verifyOwnRecords();
