@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,6 +56,12 @@ struct DriverRegistration {
   std::string server_library;             // unused
 };
 
+// A run of reads that share one operation lock (Driver::holdReads); ends when destroyed.
+class ReadRun {
+ public:
+  virtual ~ReadRun() = default;
+};
+
 class Driver {
  public:
   virtual ~Driver() = default;
@@ -71,6 +78,19 @@ class Driver {
   virtual OperationResult perform(Operation operation, FileControlBlock& file,
                                   OperationArguments& arguments) = 0;
 
+  // Lets the calling thread's reads of the open file share one operation lock while the run
+  // lives, instead of taking one each: for walks over many records (a view counting or sorting
+  // its rows). Other stations' updates wait while a run lives, so the walker ends it every few
+  // hundred records. Null when the driver takes no per-operation locks for the file.
+  virtual std::unique_ptr<ReadRun> holdReads(FileControlBlock& file) {
+    (void)file;
+    return nullptr;
+  }
+  // Whether tracing is on for the file: only then is an operation timed for its trace line.
+  virtual bool traces(FileControlBlock& file) {
+    (void)file;
+    return false;
+  }
   // Writes the trace lines of a finished operation when tracing is on for the file.
   virtual void trace(Operation operation, FileControlBlock& file, const OperationArguments& arguments,
                      int error, std::uint64_t hundredths) {

@@ -3,11 +3,22 @@
 namespace veltrano::storage {
 
 OperationLock::OperationLock(OperationGate& gate, bool changes) : gate_(gate), changes_(changes) {
+  if (OperationLock* run = gate.runOfThisThread(); run != nullptr) {
+    if (!changes) {
+      borrowed_from_ = run;
+      ok_ = run->ok_;
+      return;
+    }
+    // The update's flush takes every reader slot, this station's own included.
+    paused_run_ = run;
+    run->beforePause();
+  }
   ok_ = take();
 }
 
 OperationLock::~OperationLock() {
   if (held_) give();
+  if (paused_run_ != nullptr) paused_run_->afterPause();
 }
 
 bool OperationLock::take() {
@@ -40,11 +51,33 @@ void OperationLock::give() {
 }
 
 void OperationLock::beforePause() {
-  if (held_) give();
+  if (borrowed_from_ != nullptr) {
+    borrowed_from_->beforePause();
+  } else if (held_) {
+    give();
+  }
 }
 
 void OperationLock::afterPause() {
-  if (!held_) ok_ = take() && ok_;
+  if (borrowed_from_ != nullptr) {
+    borrowed_from_->afterPause();
+    ok_ = borrowed_from_->ok_ && ok_;
+  } else if (!held_) {
+    ok_ = take() && ok_;
+  }
+}
+
+ReadRunLock::ReadRunLock(OperationGate& gate) : gate_(gate), lock_(gate, false) {
+  if (gate.runOfThisThread() != nullptr || !lock_.ok()) return;
+  gate.run_ = &lock_;
+  gate.run_thread_.store(std::this_thread::get_id(), std::memory_order_release);
+  registered_ = true;
+}
+
+ReadRunLock::~ReadRunLock() {
+  if (!registered_) return;
+  gate_.run_thread_.store(std::thread::id{}, std::memory_order_release);
+  gate_.run_ = nullptr;
 }
 
 }  // namespace veltrano::storage

@@ -15,14 +15,23 @@
 //     OperationLock operation(gate, /*changes=*/true);
 //     … change the tree, write the update …
 //   }
+//
+// A walk over many records (a view counting or sorting) holds one read lock for a run of reads
+// instead of taking one per record: while a ReadRunLock lives, the reads of its thread borrow its
+// lock, and an operation of that thread that changes the file lets go of the run's lock for its
+// own duration (taking the run's lock back re-reads the header like any other take).
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "storage/lock_station.h"
 
 namespace veltrano::storage {
+
+class OperationLock;
 
 enum class LockPolicy {
   Full,         // others may write: operation locks on every operation
@@ -43,11 +52,20 @@ class OperationGate {
 
  private:
   friend class OperationLock;
+  friend class ReadRunLock;
+  // The run's lock when the calling thread holds a read run on this gate, else null. Only the
+  // run's thread ever sees its own run: every other thread finds another thread's id here.
+  OperationLock* runOfThisThread() const {
+    return run_thread_.load(std::memory_order_acquire) == std::this_thread::get_id() ? run_ : nullptr;
+  }
+
   StationLocks& locks_;
   LockPolicy policy_;
   std::function<void()> refresh_;
   // Recursive: an operation may run another on the same file (a BUILD opening its file).
   std::recursive_mutex turn_;
+  OperationLock* run_ = nullptr;  // written only by the run's thread, before and after it runs
+  std::atomic<std::thread::id> run_thread_{};
 };
 
 class OperationLock final : public LockWaitHook {
@@ -74,6 +92,25 @@ class OperationLock final : public LockWaitHook {
   LockPolicy taken_policy_ = LockPolicy::None;  // the gate's policy when the lock was taken
   bool held_ = false;
   bool ok_ = false;
+  OperationLock* borrowed_from_ = nullptr;  // a read inside a run: the run's lock
+  OperationLock* paused_run_ = nullptr;     // a change inside a run: the run let go meanwhile
+};
+
+// Holds one read lock for a run of reads by the calling thread (see above). A run started while
+// the thread already holds one on the same gate leaves that one in charge.
+class ReadRunLock {
+ public:
+  explicit ReadRunLock(OperationGate& gate);
+  ~ReadRunLock();
+  ReadRunLock(const ReadRunLock&) = delete;
+  ReadRunLock& operator=(const ReadRunLock&) = delete;
+
+  bool ok() const { return lock_.ok(); }
+
+ private:
+  OperationGate& gate_;
+  OperationLock lock_;
+  bool registered_ = false;
 };
 
 }  // namespace veltrano::storage

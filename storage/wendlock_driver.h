@@ -70,6 +70,8 @@ class WendlockDriver final : public Driver {
 
   const DriverRegistration& registration() const override;
   OperationResult describe(FileControlBlock& file) override;
+  std::unique_ptr<ReadRun> holdReads(FileControlBlock& file) override;
+  bool traces(FileControlBlock& file) override;
   OperationResult perform(Operation operation, FileControlBlock& file,
                           OperationArguments& arguments) override;
   void trace(Operation operation, FileControlBlock& file, const OperationArguments& arguments, int error,

@@ -4,6 +4,7 @@
 
 #include "runtime/values/field_value.h"
 #include "storage/wendlock_driver.h"
+#include "storage/wendlock_station.h"
 
 namespace veltrano::storage {
 namespace {
@@ -73,7 +74,10 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
   const int key = keyIndex(file, state, arguments.key);
   if (usesKey(operation) && key < 0) return {80, 0, 0};
   if (changesRecords(operation) && state.read_only) return {5, 0, 0};
-  if (!state.building && in_transaction_.count(state.file.get()) == 0) state.file->refresh();
+  // Under operation locks the lock's take has just looked at the header (or a read run did).
+  StationFile* station = state.file->station();
+  const bool refreshed = station != nullptr && station->gate().policy() == LockPolicy::Full;
+  if (!refreshed && !state.building && in_transaction_.count(state.file.get()) == 0) state.file->refresh();
 
   switch (operation) {
     case Operation::Add: {

@@ -106,6 +106,29 @@ void WendlockDriver::rollback() {
   in_transaction_.clear();
 }
 
+namespace {
+
+class StationReadRun final : public ReadRun {
+ public:
+  explicit StationReadRun(OperationGate& gate) : lock_(gate) {}
+  bool ok() const { return lock_.ok(); }
+
+ private:
+  ReadRunLock lock_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadRun> WendlockDriver::holdReads(FileControlBlock& file) {
+  WendlockState* state = stateOf(file);
+  if (state == nullptr || state->table == nullptr || state->file == nullptr) return nullptr;
+  StationFile* station = state->file->station();
+  if (station == nullptr || station->gate().policy() != LockPolicy::Full) return nullptr;
+  auto run = std::make_unique<StationReadRun>(station->gate());
+  if (!run->ok()) return nullptr;
+  return run;
+}
+
 OperationResult WendlockDriver::onSharedTable(Operation operation, FileControlBlock& file,
                                               WendlockState& state, OperationArguments& arguments) {
   WendlockTable& table = *state.table;
@@ -210,6 +233,11 @@ OperationResult WendlockDriver::onSharedTable(Operation operation, FileControlBl
   }
   if (in_transaction && changes(operation) && result.error == 0) station->keepWriterForTransaction();
   return result;
+}
+
+bool WendlockDriver::traces(FileControlBlock& file) {
+  const auto* state = stateOf(file);
+  return state != nullptr && state->trace.on;
 }
 
 void WendlockDriver::trace(Operation operation, FileControlBlock& file, const OperationArguments& arguments,

@@ -144,6 +144,40 @@ TEST_F(WendlockStationsTest, WatchDetectsAnotherStationsPut) {
   EXPECT_EQ(getField(*file, "CRD:VERSION"), "9");
 }
 
+// A read run (a view counting its rows) holds one reader slot for many reads: another
+// station's update waits until the run ends, the run's own station may still write, and the
+// run's reads see the file as it was when the run began.
+TEST_F(WendlockStationsTest, ReadRunKeepsOtherStationsUpdatesWaitingUntilItEnds) {
+  Signal running, written;
+  const pid_t other = station([&](DeclaredFile& file) {
+    if (!running.await()) return 1;
+    if (get(file, 2) != 0) return 2;
+    setField(file, "CRD:VERSION", "5");
+    if (Statement{file.file()}(Operation::Put) != 0) return 3;
+    written.raise();
+    return 0;
+  });
+  auto file = declare();
+  Statement s{file->file()};
+  ASSERT_EQ(s.open(0x42), 0);
+  auto run = file->file().driver->holdReads(file->file());
+  ASSERT_NE(run, nullptr);
+  ASSERT_EQ(get(*file, 1), 0);
+  setField(*file, "CRD:TAG", "8");
+  ASSERT_EQ(s(Operation::Put), 0);  // lets go of the run's slot for its flush, then takes it back
+  running.raise();
+  EXPECT_FALSE(written.await(500));
+  ASSERT_EQ(get(*file, 2), 0);
+  EXPECT_EQ(getField(*file, "CRD:VERSION"), "0");
+  run.reset();
+  ASSERT_TRUE(written.await());
+  EXPECT_EQ(stationResult(other), 0);
+  ASSERT_EQ(get(*file, 2), 0);
+  EXPECT_EQ(getField(*file, "CRD:VERSION"), "5");
+  ASSERT_EQ(get(*file, 1), 0);
+  EXPECT_EQ(getField(*file, "CRD:TAG"), "8");
+}
+
 TEST_F(WendlockStationsTest, LockedTableGivesAlreadyLockedUntilUnlocked) {
   Signal locked, tried;
   const pid_t other = station([&](DeclaredFile& file) {
