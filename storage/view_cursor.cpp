@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "runtime/errors/error_state.h"
+#include "runtime/expr/tree_walk.h"
 #include "storage/driver.h"
+#include "storage/view_cursor_whole_walk.h"
 
 namespace veltrano::storage {
 namespace {
@@ -303,6 +305,19 @@ int ViewCursor::resetToRecord() {
   return finish(0);
 }
 
+bool ViewCursor::callsProcedures() const {
+  for (const auto& level : view_.levels()) {
+    if (level.condition && runtime::callsProcedure(*level.condition)) return true;
+    for (const auto& conjunct : level.conjuncts) {
+      if (runtime::callsProcedure(*conjunct)) return true;
+    }
+  }
+  for (const auto& component : view_.order()) {
+    if (runtime::callsProcedure(*component.expression)) return true;
+  }
+  return false;
+}
+
 std::int64_t ViewCursor::records() {
   if (!view_.isOpen()) return finish(37), 0;
   unposition();
@@ -312,7 +327,11 @@ std::int64_t ViewCursor::records() {
     error = buildSorted();
     count = static_cast<std::int64_t>(sorted_.size());
   } else {
-    while ((error = walk(true)) == 0) ++count;
+    WholeWalk whole(*this);
+    while ((error = walk(true)) == 0) {
+      ++count;
+      whole.stepped();
+    }
     if (error == 33) error = 0;
   }
   unposition();

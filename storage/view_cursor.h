@@ -136,8 +136,16 @@ class ViewCursor {
   bool lessSorted(const SortedRow& a, const SortedRow& b) const;
   std::vector<std::uint32_t> currentPointers() const;
 
+  // A walk over the whole view (counting its rows, building the sorted snapshot): each file's
+  // reads share one operation lock, given up and taken again every few hundred primary records
+  // so that other stations' updates never wait long, and memos are left unread when nothing the
+  // walk evaluates can read them (filters and orders name fields; only a bound procedure could).
+  class WholeWalk;
+  bool callsProcedures() const;
+
   runtime::RuntimeView view_;
   std::vector<FileControlBlock*> files_;  // per level
+  bool memos_unread_ = false;             // inside a WholeWalk that needs no memos
   std::vector<LevelState> levels_;
   Stepping stepping_ = Stepping::FileOrder;
   Place place_ = Place::Unpositioned;

@@ -10,6 +10,7 @@
 #include "runtime/values/text_compare.h"
 #include "storage/driver.h"
 #include "storage/view_cursor.h"
+#include "storage/view_cursor_whole_walk.h"
 
 namespace veltrano::storage {
 
@@ -20,7 +21,9 @@ int ViewCursor::buildSorted() {
   place_ = Place::Unpositioned;
   sequence_set_ = false;
   int error = 0;
+  WholeWalk whole(*this);
   while ((error = walk(true)) == 0) {
+    whole.stepped();
     SortedRow row;
     row.pointers = currentPointers();
     for (const auto& component : view_.order()) {

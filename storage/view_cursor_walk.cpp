@@ -63,7 +63,7 @@ int ViewCursor::startPrimary() {
 
 int ViewCursor::readPrimary(bool forward) {
   FileControlBlock& primary = *files_[0];
-  if (skipsMemos(view_.levels()[0], primary)) fileStatement(Operation::NoMemo, primary);
+  if (memos_unread_ || skipsMemos(view_.levels()[0], primary)) fileStatement(Operation::NoMemo, primary);
   fileStatement(forward ? Operation::Next : Operation::Previous, primary);
   if (const int error = runtime::errorCode()) return error;
   primary_pointer_ = static_cast<std::uint32_t>(fileStatement(Operation::PointerFile, primary));
@@ -106,7 +106,7 @@ int ViewCursor::readJoined(std::size_t level) {
   }
   if (const int error = runtime::errorCode()) return error;
 
-  const bool without_memos = skipsMemos(join, file);
+  const bool without_memos = memos_unread_ || skipsMemos(join, file);
   for (;;) {
     if (without_memos) fileStatement(Operation::NoMemo, file);
     fileStatement(Operation::Next, file);
