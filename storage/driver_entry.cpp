@@ -177,9 +177,11 @@ std::int64_t fileStatement(Operation operation, FileControlBlock& file, Operatio
     return 0;
   }
 
-  const std::uint64_t started = platform::tickMilliseconds();
+  // The clock is read only for a trace line: a file statement is often far quicker than that.
+  const bool timed = file.driver->traces(file);
+  const std::uint64_t started = timed ? platform::tickMilliseconds() : 0;
   Outcome outcome = dispatch(operation, file, arguments);
-  const std::uint64_t hundredths = (platform::tickMilliseconds() - started) / 10;
+  const std::uint64_t hundredths = timed ? (platform::tickMilliseconds() - started) / 10 : 0;
 
   if (file.state) {
     const OperationResult& result = outcome.result;
