@@ -154,34 +154,42 @@ std::uint8_t ansiFromOem(std::uint8_t cp866) {
 
 namespace {
 
+using ByteTable = std::array<std::uint8_t, 256>;
+
+constexpr ByteTable wholeTable(const std::array<std::uint8_t, 128>& upper) {
+  ByteTable table{};
+  for (std::size_t byte = 0; byte < 256; ++byte)
+    table[byte] = byte < 0x80 ? static_cast<std::uint8_t>(byte) : upper[byte - 0x80];
+  return table;
+}
+
+constexpr ByteTable k1251To866 = wholeTable(kUpper1251To866);
+constexpr ByteTable k866To1251 = wholeTable(kUpper866To1251);
+
 // Both code pages keep the 128 ASCII characters, and most text in records is blank padding, so
-// eight bytes at a time are skipped while none has its high bit set.
-void translateUpperHalf(std::span<std::uint8_t> text, const std::array<std::uint8_t, 128>& upper) {
+// eight bytes at a time are skipped while none has its high bit set; a word with one is
+// translated whole.
+void translate(std::span<std::uint8_t> text, const ByteTable& table) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080u;
   std::uint8_t* at = text.data();
   std::uint8_t* const end = at + text.size();
-  while (at != end) {
-    if (end - at >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, at, sizeof word);
-      if ((word & kHighBits) == 0) {
-        at += 8;
-        continue;
-      }
-    }
-    if (*at >= 0x80) *at = upper[*at - 0x80u];
-    ++at;
+  for (; end - at >= 8; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if ((word & kHighBits) == 0) continue;
+    for (int i = 0; i < 8; ++i) at[i] = table[at[i]];
   }
+  for (; at != end; ++at) *at = table[*at];
 }
 
 }  // namespace
 
 void oemFromAnsi(std::span<std::uint8_t> text) {
-  translateUpperHalf(text, kUpper1251To866);
+  translate(text, k1251To866);
 }
 
 void ansiFromOem(std::span<std::uint8_t> text) {
-  translateUpperHalf(text, kUpper866To1251);
+  translate(text, k866To1251);
 }
 
 std::string oemFromAnsi(std::string_view cp1251) {

@@ -21,12 +21,21 @@ RecordImage::RecordImage(const runtime::RecordLayout& layout, bool oem_file) {
   if (!oem_file) return;
   for (const auto& field : layout.fields()) {
     if (field.overlay || !runtime::isStringType(field.type)) continue;
+    if (field.type == runtime::TypeCode::String) {
+      if (!whole_ranges_.empty() && whole_ranges_.back().offset + whole_ranges_.back().size == field.offset) {
+        whole_ranges_.back().size += field.size;
+      } else {
+        whole_ranges_.push_back({field.offset, field.size});
+      }
+      continue;
+    }
     fields_.push_back(
         {field.type, field.offset, field.size, field.element_size == 0 ? field.size : field.element_size});
   }
 }
 
 void RecordImage::convert(std::span<std::uint8_t> bytes, bool to_oem) const {
+  for (const auto& range : whole_ranges_) convertText(bytes.subspan(range.offset, range.size), to_oem);
   for (const auto& field : fields_) {
     for (std::uint32_t at = 0; at + field.element_size <= field.size && field.element_size > 0;
          at += field.element_size) {

@@ -18,7 +18,7 @@ class RecordImage {
   RecordImage(const runtime::RecordLayout& layout, bool oem_file);
 
   // Whether images differ from buffers at all.
-  bool converts() const { return !fields_.empty(); }
+  bool converts() const { return !fields_.empty() || !whole_ranges_.empty(); }
   // Buffer → stored image. REQUIRES: sizes equal the record size.
   void toStored(std::span<const std::uint8_t> buffer, std::span<std::uint8_t> image) const;
   // Stored image → buffer.
@@ -31,7 +31,14 @@ class RecordImage {
     std::uint32_t size;
     std::uint32_t element_size;
   };
+  struct ByteRange {
+    std::uint32_t offset;
+    std::uint32_t size;
+  };
   void convert(std::span<std::uint8_t> bytes, bool to_oem) const;
+  // STRING fields convert whole (every element, blanks included), so neighbours are merged into
+  // one range; CSTRING and PSTRING elements stop at their terminator or count.
+  std::vector<ByteRange> whole_ranges_;
   std::vector<TextField> fields_;
 };
 
