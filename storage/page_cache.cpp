@@ -1,5 +1,7 @@
 #include "storage/page_cache.h"
 
+#include <algorithm>
+
 namespace veltrano::storage {
 namespace {
 
@@ -120,17 +122,30 @@ void PageCache::markChanged(CachedPage& page) {
 }
 
 void PageCache::markAllUnchanged() {
+  // A large update (a bulk load in one transaction) leaves thousands of pages here, and the list
+  // goes back to its usual bound at once: waiting for the next load to trim it would let reads
+  // walk chains hundreds of pages long. Only the pages that bound lets stay are linked — the
+  // ones used last, which hold the upper levels of the tree — and the rest go straight away.
+  std::vector<CachedPage*> pages;
+  pages.reserve(changed_.size());
+  for (auto& [id, page] : changed_) pages.push_back(page.get());
+  const auto latest_first = [](const CachedPage* a, const CachedPage* b) { return a->use_tick > b->use_tick; };
+  const std::size_t kept = std::min(pages.size(), kTrimAlways - 1);
+  std::nth_element(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(kept), pages.end(), latest_first);
+  std::sort(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(kept), latest_first);
+  // Linked oldest first, so that the last used ends at the front; all count as used now.
+  for (std::size_t i = kept; i-- > 0;) {
+    auto owned = std::move(changed_.at(pages[i]->id));
+    owned->changed = false;
+    owned->image_ready = false;
+    owned->image.clear();
+    owned->use_tick = clock_;
+    linkUnchanged(std::move(owned));
+  }
   for (auto& [id, page] : changed_) {
-    page->changed = false;
-    page->image_ready = false;
-    page->image.clear();
-    page->use_tick = clock_;
-    linkUnchanged(std::move(page));
+    if (page != nullptr) recycle(std::move(page));
   }
   changed_.clear();
-  // A large update (a bulk load in one transaction) leaves thousands of pages here. Waiting for
-  // the next load to trim them would let reads that hit the cache walk chains hundreds of pages
-  // long, so the list goes back to its usual bound at once.
   while (lru_count_ >= kTrimAlways) dropOldest();
 }
 

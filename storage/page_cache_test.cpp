@@ -81,6 +81,26 @@ TEST(PageCache, ChangedPagesAreHeldApartAndNeverDropped) {
   EXPECT_EQ(cache.unchangedCount(), 0u);
 }
 
+// After a large update the cache keeps only as many pages as the bound allows: the changed
+// pages used last (the upper levels of the tree), ahead of older unchanged ones.
+TEST(PageCache, WrittenUpdateKeepsTheLastUsedChangedPagesWithinTheBound) {
+  PageCache cache;
+  for (std::uint32_t id = 1; id <= 10; ++id) load(cache, id);
+  for (std::uint32_t id = 1000; id < 6000; ++id) cache.addChanged(id);
+  for (std::uint32_t id = 1000; id < 1030; ++id) cache.use(*cache.find(id));  // used again
+  cache.markAllUnchanged();
+  EXPECT_EQ(cache.changedCount(), 0u);
+  EXPECT_EQ(cache.unchangedCount(), PageCache::kTrimAlways - 1);
+  for (std::uint32_t id = 1000; id < 1030; ++id) EXPECT_NE(cache.find(id), nullptr) << id;
+  for (std::uint32_t id = 1; id <= 10; ++id) EXPECT_EQ(cache.find(id), nullptr) << id;
+  std::size_t newest_kept = 0;
+  for (std::uint32_t id = 5931; id < 6000; ++id) newest_kept += cache.find(id) != nullptr ? 1u : 0u;
+  EXPECT_EQ(newest_kept, 69u);
+  // The list is whole: trimming empties it page by page.
+  cache.removeUnchanged();
+  EXPECT_EQ(cache.unchangedCount(), 0u);
+}
+
 TEST(PageCache, UnitsThatShareAChainAreKeptApart) {
   PageCache cache;
   load(cache, 7);
