@@ -50,6 +50,18 @@ void makeRoomAbove(PageRuns& runs, Index c, std::uint32_t need, const PageMover&
   const std::uint32_t pages = (deficit + size - 1) / size;
   if (std::uint64_t{runs.end[above]} + std::uint64_t{pages} * size > kUnitLimit) fail(failure::kSeekFailed);
   makeRoomAbove(runs, above, pages * size, move);
+  const std::uint32_t length = (runs.end[above] - runs.start[above]) / size;
+  if (pages >= length) {
+    // The whole run moves up, each page once, the highest first.
+    const std::uint32_t shift = pages * size;
+    for (std::uint32_t from = runs.end[above]; from != runs.start[above];) {
+      from -= size;
+      move(from, from + shift);
+    }
+    runs.start[above] += shift;
+    runs.end[above] += shift;
+    return;
+  }
   // Each first page moves to the end, shifting the run up by one page.
   for (std::uint32_t i = 0; i < pages; ++i) {
     move(runs.start[above], runs.end[above]);
@@ -67,19 +79,31 @@ int classForBytes(std::size_t bytes) {
 }
 
 std::uint32_t allocatePage(PageRuns& runs, int c, const PageMover& move) {
+  std::vector<std::uint32_t> unit;
+  allocatePages(runs, c, 1, move, unit);
+  return unit.front();
+}
+
+void allocatePages(PageRuns& runs, int c, std::size_t count, const PageMover& move,
+                   std::vector<std::uint32_t>& units) {
   const auto cls = static_cast<Index>(c);
   const auto size = static_cast<std::uint32_t>(c);
   for (Index below = 1; below < cls; ++below) slideDown(runs, below, move);
   if (runs.start[cls] == runs.end[cls]) runs.start[cls] = runs.end[cls] = runs.end[cls - 1];
-  if (gapBelow(runs, cls) >= size) {
+  units.clear();
+  while (units.size() < count && gapBelow(runs, cls) >= size) {
     runs.start[cls] -= size;
-    return runs.start[cls];
+    units.push_back(runs.start[cls]);
   }
-  if (std::uint64_t{runs.end[cls]} + size > kUnitLimit) fail(failure::kSeekFailed);
-  makeRoomAbove(runs, cls, size, move);
-  const std::uint32_t unit = runs.end[cls];
-  runs.end[cls] += size;
-  return unit;
+  const std::uint64_t rest = count - units.size();
+  if (rest == 0) return;
+  if (std::uint64_t{runs.end[cls]} + rest * size > kUnitLimit) fail(failure::kSeekFailed);
+  // Room for all of them at once: the runs above move up once, not once for every page.
+  makeRoomAbove(runs, cls, static_cast<std::uint32_t>(rest * size), move);
+  for (std::uint64_t i = 0; i < rest; ++i) {
+    units.push_back(runs.end[cls]);
+    runs.end[cls] += size;
+  }
 }
 
 void releasePage(PageRuns& runs, std::uint32_t unit, int c, const PageMover& move) {

@@ -19,6 +19,10 @@ using PageMover = std::function<void(std::uint32_t from, std::uint32_t to)>;
 // where they have room, passing free units up; the page then goes to the front of run c when at
 // least c units are free below it, otherwise to the end of run c, moving the runs above up.
 std::uint32_t allocatePage(PageRuns& runs, int c, const PageMover& move);
+// Places `count` new pages of class c the same way, making room above run c once for all of
+// them; their units go to `units`.
+void allocatePages(PageRuns& runs, int c, std::size_t count, const PageMover& move,
+                   std::vector<std::uint32_t>& units);
 
 // Frees the page of class c at `unit`, which no longer holds a live page: the first page of the
 // run moves into the hole and the run starts one page later.

@@ -146,6 +146,27 @@ TEST(PageRuns, RandomAllocationsAndReleasesKeepEveryPageInItsRun) {
   }
 }
 
+// A batch makes room above its run once: however many pages it places, every page above moves
+// at most once, and all the places are free units of the run.
+TEST(PageRuns, PlacingManyPagesAtOnceMovesEachPageAboveOnce) {
+  Layout layout;
+  for (int size = 2; size <= 5; ++size) {
+    for (int i = 0; i < 20; ++i) layout.allocate(size);
+  }
+  layout.moves = 0;
+  for (const std::size_t count : {3u, 100u}) {
+    std::vector<std::uint32_t> units;
+    allocatePages(layout.runs, 1, count, layout.mover(), units);
+    ASSERT_EQ(units.size(), count);
+    for (const std::uint32_t unit : units) {
+      ASSERT_TRUE(layout.free(unit, 1)) << unit;
+      layout.pages[unit] = 1;
+    }
+    ASSERT_TRUE(layout.sound());
+  }
+  EXPECT_LE(layout.moves, 2 * 80);
+}
+
 TEST(PageRuns, PageSizesMapToClasses) {
   EXPECT_EQ(classForBytes(13), 1);
   EXPECT_EQ(classForBytes(256), 1);

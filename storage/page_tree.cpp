@@ -414,6 +414,9 @@ void PageFile::placePages() {
   cache_.changedIds(ids_);
   pages_.clear();
   for (const std::uint32_t id : ids_) pages_.push_back(cache_.find(id));
+  // Pages that need a place are gathered by class and placed a class at a time, so that the runs
+  // above each class move up once for all its new pages.
+  std::array<std::vector<CachedPage*>, kRunCount> unplaced;
   for (CachedPage* placing : pages_) {
     if (!placing->image_ready) {
       placing->encode(0, placing->image, scratch_);
@@ -428,7 +431,14 @@ void PageFile::placePages() {
       movePage(old_unit, nextUnplacedId());
       releasePage(header_.runs, old_unit, present, mover);
     }
-    movePage(placing->id, allocatePage(header_.runs, wanted, mover));
+    unplaced[static_cast<std::size_t>(wanted)].push_back(placing);
+  }
+  std::vector<std::uint32_t> units;
+  for (int c = 1; c < kRunCount; ++c) {
+    auto& placing = unplaced[static_cast<std::size_t>(c)];
+    if (placing.empty()) continue;
+    allocatePages(header_.runs, c, placing.size(), mover, units);
+    for (std::size_t i = 0; i < placing.size(); ++i) movePage(placing[i]->id, units[i]);
   }
   compactRuns(header_.runs, mover);
 }
