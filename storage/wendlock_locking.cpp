@@ -214,7 +214,13 @@ OperationResult WendlockDriver::onSharedTable(Operation operation, FileControlBl
               locks.lock(numberLockRange(record), LockPatience::seconds(state.hold_seconds), &operation_lock);
           // The record may have changed while this station waited for it.
           if (outcome == LockOutcome::Granted) {
+            // The read again keeps what the first was asked for: without its WATCH, a change
+            // the holder made before letting go (a transaction's PUT, not yet committed) would
+            // be overwritten by this station's PUT unnoticed.
+            const bool watched = table.watching(), without_memos = table.readWithoutMemos();
             table.hold(state.hold_seconds);
+            if (watched) table.watch();
+            if (without_memos) table.noMemo();
             if (const int reread = table.getByPointer(record, {recordOf(file), &file.memo_values});
                 reread != 0) {
               locks.unlock(numberLockRange(record));

@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "storage/page_file.h"
 #include "storage/station_test_support.h"
@@ -142,6 +143,42 @@ TEST_F(WendlockStationsTest, WatchDetectsAnotherStationsPut) {
   // The change is there for this station to read.
   ASSERT_EQ(get(*file, 3), 0);
   EXPECT_EQ(getField(*file, "CRD:VERSION"), "9");
+}
+
+// A WATCH survives the read again that follows a wait for a held record: the holder's PUT in a
+// transaction lets the record go before its COMMIT writes the change, and a PUT of the stale
+// copy must then see that change (89), not overwrite it.
+TEST_F(WendlockStationsTest, WatchSurvivesTheReadAgainAfterWaitingForAHold) {
+  Signal held, putting;
+  const pid_t other = station([&](DeclaredFile& file) {
+    if (!held.await()) return 1;
+    if (Statement{file.file()}(Operation::Watch) != 0) return 2;
+    if (hold(file, 5) != 0 || get(file, 2) != 0) return 3;  // waits for the holder's PUT
+    if (getField(file, "CRD:VERSION") != "0") return 4;     // its change is not committed yet
+    setField(file, "CRD:TAG", "1");
+    putting.raise();
+    return Statement{file.file()}(Operation::Put) == 89 ? 0 : 5;  // waits for the COMMIT
+  });
+  auto file = declare();
+  Statement s{file->file()};
+  ASSERT_EQ(s.open(0x42), 0);
+  OperationArguments transaction;
+  transaction.files.push_back(&file->file());
+  fileStatement(Operation::Logout, file->file(), transaction);
+  ASSERT_EQ(runtime::errorCode(), 0);
+  ASSERT_EQ(hold(*file, 0), 0);
+  ASSERT_EQ(get(*file, 2), 0);
+  held.raise();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the other station now waits
+  setField(*file, "CRD:VERSION", "7");
+  ASSERT_EQ(s(Operation::Put), 0);
+  ASSERT_TRUE(putting.await());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // its PUT waits for the writer
+  ASSERT_EQ(s(Operation::Commit), 0);
+  EXPECT_EQ(stationResult(other), 0);
+  ASSERT_EQ(get(*file, 2), 0);
+  EXPECT_EQ(getField(*file, "CRD:VERSION"), "7");
+  EXPECT_EQ(getField(*file, "CRD:TAG"), "0");
 }
 
 // A read run (a view counting its rows) holds one reader slot for many reads: another

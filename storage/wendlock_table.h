@@ -106,6 +106,9 @@ class WendlockTable {
   void hold(std::int32_t seconds);
   void watch() { watch_requested_ = true; }
   void noMemo() { nomemo_requested_ = true; }
+  // What the last read was asked for: WATCH (its copy is kept for PUT) and NOMEMO.
+  bool watching() const { return watching_; }
+  bool readWithoutMemos() const { return current_without_memos_; }
   void release() { held_ = 0; }
   std::uint32_t heldRecord() const { return held_; }
 
