@@ -30,6 +30,7 @@ void Page::reset(std::uint8_t level) {
   slots_.clear();
   garbage_ = 0;
   size_ = kPageHeaderBytes;
+  size_known_ = true;
 }
 
 std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
@@ -78,22 +79,23 @@ std::size_t Page::costFrom(std::size_t first, std::size_t last) const {
 
 void Page::recomputeSize() {
   size_ = headerSize() + costFrom(0, slots_.size());
+  size_known_ = true;
 }
 
 std::uint32_t Page::store(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
   const auto offset = static_cast<std::uint32_t>(bytes_.size());
-  bytes_.insert(bytes_.end(), key.begin(), key.end());
-  bytes_.insert(bytes_.end(), data.begin(), data.end());
+  bytes_.append(key);
+  bytes_.append(data);
   return offset;
 }
 
 void Page::compactIfWasteful() {
   if (garbage_ < 4096 || garbage_ * 2 < bytes_.size()) return;
-  decltype(bytes_) packed;
+  EntryBytes packed;
   packed.reserve(bytes_.size() - garbage_);
   for (Slot& slot : slots_) {
     const auto offset = static_cast<std::uint32_t>(packed.size());
-    packed.insert(packed.end(), bytes_.begin() + slot.offset, bytes_.begin() + slot.offset + slot.length);
+    packed.append({bytes_.data() + slot.offset, slot.length});
     slot.offset = offset;
   }
   bytes_.swap(packed);
@@ -102,6 +104,7 @@ void Page::compactIfWasteful() {
 
 void Page::insertAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data,
                     std::uint32_t child) {
+  knownSize();
   const std::size_t before = i < slots_.size() ? costAt(i) : 0;
   const Slot slot{store(key, data), static_cast<std::uint16_t>(key.size() + data.size()),
                   static_cast<std::uint16_t>(key.size())};
@@ -115,6 +118,7 @@ void Page::insertAt(std::size_t i, std::span<const std::uint8_t> key, std::span<
 }
 
 void Page::replaceAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
+  knownSize();
   const std::size_t end = std::min(i + 2, slots_.size());
   const std::size_t before = costFrom(i, end);
   Slot& slot = slots_[i];
@@ -134,6 +138,7 @@ void Page::replaceAt(std::size_t i, std::span<const std::uint8_t> key, std::span
 }
 
 void Page::eraseAt(std::size_t i) {
+  knownSize();
   const std::size_t before = costFrom(i, std::min(i + 2, slots_.size()));
   garbage_ += slots_[i].length;
   slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(i));
@@ -176,7 +181,7 @@ void Page::takeAllFrom(Page& right) {
 }
 
 std::size_t Page::splitPoint() const {
-  const std::size_t half = (size_ - kPageHeaderBytes) / 2;
+  const std::size_t half = (knownSize() - kPageHeaderBytes) / 2;
   std::size_t running = 0;
   for (std::size_t i = 0; i + 1 < slots_.size(); ++i) {
     running += costAt(i) + (isLeaf() ? 0 : kChildNumberBytes);
@@ -187,6 +192,7 @@ std::size_t Page::splitPoint() const {
 
 void Page::encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
                   std::vector<std::uint8_t>& scratch) const {
+  knownSize();
   if (size_ > 0xFFFF) fail(failure::kPageTooLarge);
   const std::size_t head = headerSize();
   image.resize(size_);
@@ -279,9 +285,6 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
   constexpr std::size_t kCopySlack = kLargestShare + 1;
   bytes_.resize(body.size() + kCopySlack);
   std::size_t used = 0;
-  // The size is accounted as our encoder would write the page (another writer may share fewer
-  // bytes than it could), so an unchanged page and a re-encoded one agree on when to split.
-  std::size_t size = headerSize();
   const std::uint8_t* const in = body.data();
   const std::size_t in_size = body.size();
   std::size_t at = 0;
@@ -333,9 +336,7 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
     used += length;
     slots_[i] = {static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
                  static_cast<std::uint16_t>(key_length)};
-    if (i == 0) {
-      size += 5 + length;
-    } else {
+    if (i > 0) {
       // The first `shared` bytes are the previous entry's own, so the order is decided after
       // them, nearly always by the very next byte (the writer shares all the bytes it can).
       const std::size_t equal = std::min({shared, previous_key_length, key_length});
@@ -344,19 +345,14 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
           decided ? previous[equal] < out[equal]
                   : compareKeys({previous + equal, previous_key_length - equal}, {out + equal, key_length - equal}) < 0;
       if (!ascending) fail(failure::kEntriesDoNotFill);
-      // The stored share is a true common prefix, so only the bytes after it need comparing.
-      const std::size_t limit = std::min({kLargestShare, previous_length, length});
-      std::size_t common = shared;
-      while (common < limit && previous[common] == out[common]) ++common;
-      size += 1 + length - common;
-      if (length != previous_length) size += 2;
-      if (key_length != previous_key_length) size += 2;
     }
     previous_offset = offset;
   }
   if (at != body.size()) fail(failure::kEntriesDoNotFill);
   bytes_.resize(used);
-  size_ = size;
+  // Accounted as our encoder would write the page (another writer may share fewer bytes than it
+  // could), so that an unchanged page and a re-encoded one agree on when to split.
+  size_known_ = false;
 }
 
 }  // namespace veltrano::storage

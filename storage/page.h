@@ -10,7 +10,9 @@
 // after the header may be packed, and the page is filled with 0xB0 to a whole number of units.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <utility>
@@ -19,6 +21,46 @@
 #include "storage/page_format.h"
 
 namespace veltrano::storage {
+
+// The entry bytes of a page. Growing leaves the new bytes as they come: decoding overwrites all
+// it grows, and zero-filling them cost a good part of a cache miss.
+class EntryBytes {
+ public:
+  std::uint8_t* data() { return data_.get(); }
+  const std::uint8_t* data() const { return data_.get(); }
+  std::size_t size() const { return size_; }
+  void clear() { size_ = 0; }
+  void reserve(std::size_t capacity) {
+    if (capacity > capacity_) grow(capacity);
+  }
+  void resize(std::size_t size) {
+    reserve(size);
+    size_ = size;
+  }
+  void append(std::span<const std::uint8_t> bytes) {
+    const std::size_t at = size_;
+    resize(size_ + bytes.size());
+    if (!bytes.empty()) std::memcpy(data_.get() + at, bytes.data(), bytes.size());
+  }
+  void swap(EntryBytes& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+ private:
+  void grow(std::size_t wanted) {
+    const std::size_t capacity = std::max(wanted, capacity_ * 2);
+    auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+    data_ = std::move(grown);
+    capacity_ = capacity;
+  }
+
+  std::unique_ptr<std::uint8_t[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
 
 class Page {
  public:
@@ -48,7 +90,7 @@ class Page {
   }
 
   // The page's uncompressed size as it would be written: header, child numbers and entries.
-  std::size_t encodedSize() const { return size_; }
+  std::size_t encodedSize() const { return knownSize(); }
 
   // REQUIRES: i <= count(), the order rule holds afterwards, child given for an index page.
   void insertAt(std::size_t i, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data,
@@ -90,33 +132,25 @@ class Page {
     return kPageHeaderBytes + (isLeaf() ? 0 : kChildNumberBytes * children_.size());
   }
   void recomputeSize();
+  // A decoded page works its size out only when it is first asked for: most pages read are
+  // never changed, and the accounting costs as much as decoding.
+  std::size_t knownSize() const {
+    if (!size_known_) {
+      size_ = headerSize() + costFrom(0, slots_.size());
+      size_known_ = true;
+    }
+    return size_;
+  }
   std::uint32_t store(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
   void compactIfWasteful();
 
   std::uint8_t level_ = 0;
   std::vector<std::uint32_t> children_;
-  // Growing the entry bytes leaves the new bytes uninitialised: decoding overwrites them at once.
-  template <typename T>
-  struct UninitialisedAllocator : std::allocator<T> {
-    template <typename U>
-    struct rebind {
-      using other = UninitialisedAllocator<U>;
-    };
-    template <typename U>
-    void construct(U* place) noexcept {
-      ::new (static_cast<void*>(place)) U;
-    }
-    template <typename U, typename... Arguments>
-    void construct(U* place, Arguments&&... arguments) {
-      ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
-    }
-  };
-  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> bytes_;  // entry bytes in any
-                                                                            // order; slots_ give
-                                                                            // the key order
+  EntryBytes bytes_;  // entry bytes in any order; slots_ give the key order
   std::vector<Slot> slots_;
   std::size_t garbage_ = 0;  // bytes of bytes_ no slot refers to any more
-  std::size_t size_ = kPageHeaderBytes;
+  mutable std::size_t size_ = kPageHeaderBytes;
+  mutable bool size_known_ = true;
 };
 
 // The number of leading bytes entry `b` shares with the entry `a` before it, as the writer counts
