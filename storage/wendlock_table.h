@@ -154,7 +154,8 @@ class WendlockTable {
   int enterRecord(std::size_t key, std::uint32_t record, std::span<const std::uint8_t> buffer);
 
   int addRecord(RecordBuffers buffers, bool append);
-  int readInto(std::uint32_t record, RecordBuffers buffers);
+  // `stored`: the record's data entry when the caller has just found it.
+  int readInto(std::uint32_t record, RecordBuffers buffers, const Entry* stored = nullptr);
   void writeMemos(std::uint32_t record, RecordBuffers buffers, bool only_changed);
   bool readMemo(std::uint32_t record, std::size_t memo, std::vector<std::uint8_t>& out);
 

@@ -34,12 +34,17 @@ bool WendlockTable::readMemo(std::uint32_t record, std::size_t memo, std::vector
   return true;
 }
 
-int WendlockTable::readInto(std::uint32_t record, RecordBuffers buffers) {
+int WendlockTable::readInto(std::uint32_t record, RecordBuffers buffers, const Entry* stored) {
   const bool hold = hold_requested_;
   const bool watch = watch_requested_;
   const bool nomemo = nomemo_requested_;
   hold_requested_ = watch_requested_ = nomemo_requested_ = false;
-  if (record == 0 || !readRecordImage(record, buffers.record)) return 35;
+  if (stored != nullptr) {
+    if (stored->data().size() != shape_.record_size) fail(kFailureRecordImage);
+    shape_.image.toBuffer(stored->data(), buffers.record);
+  } else if (record == 0 || !readRecordImage(record, buffers.record)) {
+    return 35;
+  }
   if (!nomemo && buffers.memos != nullptr) {
     buffers.memos->resize(std::max(buffers.memos->size(), shape_.memos.size()));
     for (std::size_t i = 0; i < shape_.memos.size(); ++i) {
@@ -220,15 +225,13 @@ int WendlockTable::step(bool forward, RecordBuffers buffers) {
       hold_requested_ = watch_requested_ = nomemo_requested_ = false;
       return 33;
     }
-    std::uint32_t record = 0;
     if (order_ == Order::File) {
+      // The entry found is the data record itself.
       if (entry_.key_length != 9) fail(kFailureRecordImage);
-      record = big32(entry_.bytes.data() + 5);
-    } else {
-      record = recordOfEntry(entry_);
+      return readInto(big32(entry_.bytes.data() + 5), buffers, &entry_);
     }
     // A key entry whose record has gone (deleted by another station) is passed over.
-    if (readInto(record, buffers) == 0) return 0;
+    if (readInto(recordOfEntry(entry_), buffers) == 0) return 0;
   }
 }
 
