@@ -1,7 +1,10 @@
 #include "platform/codepage.h"
 
 #include <array>
-#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace veltrano::platform {
 namespace {
@@ -163,22 +166,63 @@ constexpr ByteTable wholeTable(const std::array<std::uint8_t, 128>& upper) {
   return table;
 }
 
-constexpr ByteTable k1251To866 = wholeTable(kUpper1251To866);
-constexpr ByteTable k866To1251 = wholeTable(kUpper866To1251);
+// The Russian letters, nearly all of the text that is not ASCII, lie in two ranges of each code
+// page that map onto ranges of the other by a constant shift; the rest goes through the table.
+struct ShiftedRange {
+  std::uint8_t low;
+  std::uint8_t high;
+  std::uint8_t shift;  // added modulo 256
+};
+struct Translation {
+  ByteTable table;
+  ShiftedRange first;
+  ShiftedRange second;
+};
 
-// Both code pages keep the 128 ASCII characters, and most text in records is blank padding, so
-// eight bytes at a time are skipped while none has its high bit set; a word with one is
-// translated whole.
-void translate(std::span<std::uint8_t> text, const ByteTable& table) {
-  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr bool rangeMatches(const ByteTable& table, const ShiftedRange& range) {
+  for (unsigned byte = range.low; byte <= range.high; ++byte) {
+    if (table[byte] != static_cast<std::uint8_t>(byte + range.shift)) return false;
+  }
+  return true;
+}
+
+constexpr Translation k1251To866{wholeTable(kUpper1251To866), {0xC0, 0xEF, 0xC0}, {0xF0, 0xFF, 0xF0}};
+constexpr Translation k866To1251{wholeTable(kUpper866To1251), {0x80, 0xAF, 0x40}, {0xE0, 0xEF, 0x10}};
+static_assert(rangeMatches(k1251To866.table, k1251To866.first) && rangeMatches(k1251To866.table, k1251To866.second));
+static_assert(rangeMatches(k866To1251.table, k866To1251.first) && rangeMatches(k866To1251.table, k866To1251.second));
+
+#if defined(__SSE2__)
+// Lanes of `v` within [low, high], as all-ones bytes.
+__m128i inRange(__m128i v, const ShiftedRange& range) {
+  const __m128i offset = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(range.low)));
+  const __m128i width = _mm_set1_epi8(static_cast<char>(range.high - range.low));
+  return _mm_cmpeq_epi8(_mm_min_epu8(offset, width), offset);
+}
+#endif
+
+// Most text in records is blank padding and Russian letters: sixteen bytes at a time are left
+// alone while all are ASCII and shifted while all lie in ASCII or the two ranges; anything else,
+// and the tail, goes byte by byte through the table.
+void translate(std::span<std::uint8_t> text, const Translation& translation) {
+  const ByteTable& table = translation.table;
   std::uint8_t* at = text.data();
   std::uint8_t* const end = at + text.size();
-  for (; end - at >= 8; at += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    if ((word & kHighBits) == 0) continue;
-    for (int i = 0; i < 8; ++i) at[i] = table[at[i]];
+#if defined(__SSE2__)
+  for (; end - at >= 16; at += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    if (_mm_movemask_epi8(v) == 0) continue;
+    const __m128i first = inRange(v, translation.first);
+    const __m128i second = inRange(v, translation.second);
+    const __m128i ascii = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1));
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(first, second), ascii)) != 0xFFFF) {
+      for (int i = 0; i < 16; ++i) at[i] = table[at[i]];
+      continue;
+    }
+    v = _mm_add_epi8(v, _mm_and_si128(first, _mm_set1_epi8(static_cast<char>(translation.first.shift))));
+    v = _mm_add_epi8(v, _mm_and_si128(second, _mm_set1_epi8(static_cast<char>(translation.second.shift))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
   }
+#endif
   for (; at != end; ++at) *at = table[*at];
 }
 

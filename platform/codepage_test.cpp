@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace veltrano::platform {
@@ -67,6 +68,33 @@ TEST(CodePage, InPlaceConversionMatchesByteByByteAtEveryPlace) {
       ASSERT_EQ(converted, expected) << length << " " << place;
       ansiFromOem(std::span<std::uint8_t>(converted));
       ASSERT_EQ(converted, text) << length << " " << place;
+    }
+  }
+}
+
+// Every byte value, in runs long enough for whole blocks and mixed with letters, converts as the
+// byte-by-byte mapping says, whichever way the conversion goes.
+TEST(CodePage, InPlaceConversionOfMixedTextMatchesByteByByte) {
+  std::mt19937 random(1251);
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<std::uint8_t> text(random() % 70);
+    const int mode = round % 4;  // all bytes, ASCII with letters, letters only, one odd byte
+    for (auto& byte : text) {
+      const auto any = static_cast<std::uint8_t>(random());
+      const auto letter = static_cast<std::uint8_t>(0xC0 + random() % 64);
+      byte = mode == 0 ? any : mode == 1 ? (random() % 2 ? letter : static_cast<std::uint8_t>(' ')) : letter;
+    }
+    if (mode == 3 && !text.empty()) text[random() % text.size()] = static_cast<std::uint8_t>(0x80 + random() % 64);
+    for (const bool to_oem : {true, false}) {
+      std::vector<std::uint8_t> expected = text;
+      for (auto& byte : expected) byte = to_oem ? oemFromAnsi(byte) : ansiFromOem(byte);
+      std::vector<std::uint8_t> converted = text;
+      if (to_oem) {
+        oemFromAnsi(std::span<std::uint8_t>(converted));
+      } else {
+        ansiFromOem(std::span<std::uint8_t>(converted));
+      }
+      ASSERT_EQ(converted, expected) << "round " << round << (to_oem ? " to OEM" : " from OEM");
     }
   }
 }
