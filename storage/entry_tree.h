@@ -9,14 +9,38 @@
 // see the changes made so far.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
 namespace veltrano::storage {
 
 // Orders two keys by the entry order rule: <0, 0 or >0.
-int compareKeys(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+inline int compareKeys(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+  // Inline, eight bytes at a time: searches compare short keys millions of times, where a call
+  // of the library's comparison costs more than the comparing.
+  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  std::size_t at = 0;
+  for (; at + 8 <= common; at += 8) {
+    std::uint64_t x;
+    std::uint64_t y;
+    std::memcpy(&x, a.data() + at, 8);
+    std::memcpy(&y, b.data() + at, 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+      }
+      return x < y ? -1 : 1;
+    }
+  }
+  for (; at < common; ++at) {
+    if (a[at] != b[at]) return a[at] < b[at] ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
 
 // One entry, read out of the tree. Its buffer is reused from read to read, so a caller that
 // keeps one Entry per cursor does not allocate once the buffer has grown.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "storage/memory_entry_tree.h"
 
 namespace veltrano::storage {
@@ -20,6 +22,27 @@ TEST(EntryOrder, UnsignedBytesThenShorterFirst) {
   EXPECT_EQ(compareKeys(b({1, 2}), b({1, 2})), 0);
   EXPECT_EQ(compareKeys(b({}), b({})), 0);
   EXPECT_LT(compareKeys(b({}), b({0})), 0);
+}
+
+// Keys are compared a word at a time: the first differing byte decides wherever it lies in its
+// word, as a plain byte-by-byte comparison would say.
+TEST(EntryOrder, WordAtATimeAgreesWithByteByByteAtEveryPlace) {
+  const auto plain = [](const std::vector<std::uint8_t>& x, const std::vector<std::uint8_t>& y) {
+    const bool less = std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
+    return less ? -1 : x == y ? 0 : 1;
+  };
+  const auto sign = [](int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; };
+  for (std::size_t length = 0; length <= 20; ++length) {
+    for (std::size_t place = 0; place < length; ++place) {
+      std::vector<std::uint8_t> x(length, 0x41), y(length, 0x41);
+      y[place] = 0xC1;  // differs in its high bit: signed bytes would order it wrongly
+      if (place + 1 < length) x[place + 1] = 0xFF;
+      ASSERT_EQ(sign(compareKeys(x, y)), plain(x, y)) << length << " " << place;
+      ASSERT_EQ(sign(compareKeys(y, x)), plain(y, x)) << length << " " << place;
+      std::vector<std::uint8_t> shorter(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(place));
+      ASSERT_EQ(sign(compareKeys(shorter, x)), plain(shorter, x)) << length << " " << place;
+    }
+  }
 }
 
 TEST(MemoryEntryTree, SeekInEveryDirection) {
