@@ -1,6 +1,7 @@
 #include "storage/compression.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "storage/page_format.h"
@@ -30,14 +31,45 @@ std::size_t takeCount(std::span<const std::uint8_t> packed, std::size_t& positio
   fail(failure_number);
 }
 
+// The first position from `position` on whose byte equals the next one (only there can a run
+// start), or the last position when there is none. Eight neighbours are compared at a time.
+std::size_t nextPair(std::span<const std::uint8_t> body, std::size_t position) {
+  const std::uint8_t* const bytes = body.data();
+  while (position + 9 <= body.size()) {
+    std::uint64_t word;
+    std::uint64_t next;
+    std::memcpy(&word, bytes + position, 8);
+    std::memcpy(&next, bytes + position + 1, 8);
+    // A zero byte in `differ` marks a byte equal to the one after it.
+    const std::uint64_t differ = word ^ next;
+    const std::uint64_t zero = (differ - 0x0101010101010101u) & ~differ & 0x8080808080808080u;
+    if (zero == 0) {
+      position += 8;
+      continue;
+    }
+    // The lowest marked byte is exact (a borrow only runs towards higher bytes); in memory order
+    // that is the first on a little-endian machine.
+    if constexpr (std::endian::native == std::endian::little) {
+      return position + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
+    } else {
+      break;
+    }
+  }
+  while (position + 1 < body.size() && bytes[position] != bytes[position + 1]) ++position;
+  return position;
+}
+
 }  // namespace
 
 bool packBody(std::span<const std::uint8_t> body, std::vector<std::uint8_t>& out) {
   out.clear();
+  out.reserve(body.size() + body.size() / 2 + 8);
   bool repeated = false;
   std::size_t literal_from = 0;
   std::size_t position = 0;
   while (position < body.size()) {
+    // Bytes unlike their next neighbour are runs of one; they stay pending as literals.
+    position = nextPair(body, position);
     std::size_t run = 1;
     while (position + run < body.size() && body[position + run] == body[position]) ++run;
     if (run >= 4) {

@@ -64,6 +64,52 @@ TEST(PagePacking, RoundTripsBodiesOfEveryShape) {
   }
 }
 
+// The writer skips ahead to where a byte equals its neighbour; its groups must be exactly those
+// of the plain rule: scan, and pack every run of four or more, at every place in a word.
+TEST(PagePacking, GroupsAreThoseOfThePlainRuleWhereverRunsLie) {
+  const auto plain = [](const Bytes& body, Bytes& out) {
+    const auto count = [&](std::size_t value) {
+      for (; value >= 0x80; value >>= 7) out.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+      out.push_back(static_cast<std::uint8_t>(value));
+    };
+    out.clear();
+    bool repeated = false;
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < body.size();) {
+      std::size_t run = 1;
+      while (at + run < body.size() && body[at + run] == body[at]) ++run;
+      if (run >= 4) {
+        count(at + 1 - from);
+        out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(from),
+                   body.begin() + static_cast<std::ptrdiff_t>(at + 1));
+        count(run - 1);
+        repeated = true;
+        from = at + run;
+      }
+      at += run;
+    }
+    if (!repeated) return false;
+    count(body.size() - from);
+    out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(from), body.end());
+    return true;
+  };
+  std::mt19937 random(7);
+  for (int round = 0; round < 3000; ++round) {
+    Bytes body(random() % 200);
+    for (std::size_t i = 0; i < body.size();) {
+      const std::size_t run = 1 + random() % (random() % 3 == 0 ? 9 : 2);
+      const auto value = static_cast<std::uint8_t>(round % 2 == 0 ? random() % 3 : random());
+      for (std::size_t j = 0; j < run && i < body.size(); ++j) body[i++] = value;
+    }
+    Bytes expected, packed;
+    const bool expected_packed = plain(body, expected);
+    ASSERT_EQ(packBody(body, packed), expected_packed) << "round " << round;
+    if (expected_packed) {
+      ASSERT_EQ(packed, expected) << "round " << round;
+    }
+  }
+}
+
 TEST(PagePacking, CountsThatOverrunTheBodyAreFailures) {
   EXPECT_EQ(failureOf(Bytes{0x05, 1, 2, 3, 4, 5}, 4), 522);           // literal larger than the body
   EXPECT_EQ(failureOf(Bytes{0x03, 1, 2}, 3), 522);                    // literal beyond the packed bytes
