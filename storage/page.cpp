@@ -31,11 +31,17 @@ void Page::reset(std::uint8_t level) {
   garbage_ = 0;
   size_ = kPageHeaderBytes;
   size_known_ = true;
+  lazy_ = false;
+  decoded_ = 0;
+  body_.clear();
+  body_at_ = used_ = last_length_ = last_key_length_ = 0;
 }
 
 std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
+  // A page still being decoded is decoded until an entry not less than the key turns up.
+  while (lazy_ && (decoded_ == 0 || compareKeys(this->key(decoded_ - 1), key) < 0)) decodeNext();
   std::size_t low = 0;
-  std::size_t high = slots_.size();
+  std::size_t high = lazy_ ? decoded_ : slots_.size();
   while (low < high) {
     const std::size_t middle = (low + high) / 2;
     if (compareKeys(this->key(middle), key) < 0) {
@@ -48,8 +54,9 @@ std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
 }
 
 std::size_t Page::upperBound(std::span<const std::uint8_t> key) const {
+  while (lazy_ && (decoded_ == 0 || compareKeys(this->key(decoded_ - 1), key) <= 0)) decodeNext();
   std::size_t low = 0;
-  std::size_t high = slots_.size();
+  std::size_t high = lazy_ ? decoded_ : slots_.size();
   while (low < high) {
     const std::size_t middle = (low + high) / 2;
     if (compareKeys(this->key(middle), key) <= 0) {
@@ -156,6 +163,7 @@ void Page::eraseAt(std::size_t i) {
 }
 
 void Page::moveTailTo(std::size_t from, Page& right) {
+  decodeAll();
   right.reset(level_);
   for (std::size_t i = from; i < slots_.size(); ++i) {
     const Slot& slot = slots_[i];
@@ -171,6 +179,8 @@ void Page::moveTailTo(std::size_t from, Page& right) {
 }
 
 void Page::takeAllFrom(Page& right) {
+  decodeAll();
+  right.decodeAll();
   for (std::size_t i = 0; i < right.slots_.size(); ++i) {
     const Slot& slot = right.slots_[i];
     slots_.push_back({store(right.entry(i), {}), slot.length, slot.key_length});
@@ -181,6 +191,7 @@ void Page::takeAllFrom(Page& right) {
 }
 
 std::size_t Page::splitPoint() const {
+  decodeAll();
   const std::size_t half = (knownSize() - kPageHeaderBytes) / 2;
   std::size_t running = 0;
   for (std::size_t i = 0; i + 1 < slots_.size(); ++i) {
@@ -192,6 +203,7 @@ std::size_t Page::splitPoint() const {
 
 void Page::encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
                   std::vector<std::uint8_t>& scratch) const {
+  decodeAll();
   knownSize();
   if (size_ > 0xFFFF) fail(failure::kPageTooLarge);
   const std::size_t head = headerSize();
@@ -249,8 +261,15 @@ void Page::patchImage(std::uint32_t home_offset, std::span<std::uint8_t> image) 
   }
 }
 
-void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset,
-                  std::vector<std::uint8_t>& scratch) {
+namespace {
+
+// Bytes kept spare after the last entry decoded, so that the bytes an entry shares with the one
+// before are copied as one fixed-size block.
+constexpr std::size_t kCopySlack = 64;
+
+}  // namespace
+
+void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset) {
   const std::uint8_t* p = image.data();
   if (image.size() < kUnitBytes || loadLe32(p) != home_offset) fail(failure::kPageSizeMismatch);
   const std::size_t stored = loadLe16(p + 4);
@@ -268,91 +287,102 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
     if (child >= kUnitLimit) fail(failure::kUnitOutsideRuns);
     children_.push_back(child);
   }
-  std::span<const std::uint8_t> body;
+  // The page keeps its body until its last entry is decoded.
+  body_.resize(full - head);
   if (stored < full) {
-    scratch.resize(full - head);
-    unpackBody(image.subspan(head, stored - head), scratch);
-    body = scratch;
-  } else {
-    body = image.subspan(head, full - head);
+    unpackBody(image.subspan(head, stored - head), body_);
+  } else if (!body_.empty()) {
+    std::memcpy(body_.data(), p + head, body_.size());
   }
   // Every entry takes at least its flag byte, which bounds the count before anything grows.
-  if (count > body.size()) fail(failure::kEntriesDoNotFill);
+  if (count > body_.size()) fail(failure::kEntriesDoNotFill);
   slots_.resize(count);
-  // The decoded entries take about the body's size; the buffer grows in few steps, not once per
-  // entry, which keeps a cache miss cheap. It keeps kCopySlack bytes spare past the last entry,
-  // so the bytes an entry shares with the one before are copied as one fixed-size block.
-  constexpr std::size_t kCopySlack = kLargestShare + 1;
-  bytes_.resize(body.size() + kCopySlack);
-  std::size_t used = 0;
-  const std::uint8_t* const in = body.data();
-  const std::size_t in_size = body.size();
-  std::size_t at = 0;
-  std::size_t length = 0;
-  std::size_t key_length = 0;
-  std::size_t previous_offset = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (at >= in_size) fail(failure::kEntriesDoNotFill);
-    const std::uint8_t flags = in[at++];
-    const std::size_t shared = flags & 0x3F;
-    const std::size_t previous_length = length;
-    const std::size_t previous_key_length = key_length;
-    if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
-      fail(failure::kEntriesDoNotFill);
-    }
-    if (flags & kLengthChanged) {
-      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
-      length = loadLe16(in + at);
-      at += 2;
-    }
-    if (flags & kKeyLengthChanged) {
-      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
-      key_length = loadLe16(in + at);
-      at += 2;
-    }
-    if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
-    if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
-    const std::size_t rest = length - shared;
-    if (in_size - at < rest) fail(failure::kEntriesDoNotFill);
-    const std::size_t offset = used;
-    if (offset + length + kCopySlack > bytes_.size())
-      bytes_.resize(std::max(offset + length + kCopySlack, bytes_.size() * 2));
-    std::uint8_t* const out = bytes_.data() + offset;
-    const std::uint8_t* const previous = bytes_.data() + previous_offset;
-    // Fixed-size blocks are copied inline. The previous entry ends where this one starts (a
-    // short one overlaps the block, hence the copy through `block`), and the slack keeps every
-    // block inside the buffer; bytes copied past an entry's end are overwritten or cut off.
-    if (i > 0) {
-      std::uint8_t block[kCopySlack];
-      std::memcpy(block, previous, kCopySlack);
-      std::memcpy(out, block, kCopySlack);
-    }
-    if (rest <= 16 && in_size - at >= 16) {
-      std::memcpy(out + shared, in + at, 16);
-    } else {
-      std::memcpy(out + shared, in + at, rest);
-    }
-    at += rest;
-    used += length;
-    slots_[i] = {static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
-                 static_cast<std::uint16_t>(key_length)};
-    if (i > 0) {
-      // The first `shared` bytes are the previous entry's own, so the order is decided after
-      // them, nearly always by the very next byte (the writer shares all the bytes it can).
-      const std::size_t equal = std::min({shared, previous_key_length, key_length});
-      const bool decided = equal < previous_key_length && equal < key_length && previous[equal] != out[equal];
-      const bool ascending =
-          decided ? previous[equal] < out[equal]
-                  : compareKeys({previous + equal, previous_key_length - equal}, {out + equal, key_length - equal}) < 0;
-      if (!ascending) fail(failure::kEntriesDoNotFill);
-    }
-    previous_offset = offset;
-  }
-  if (at != body.size()) fail(failure::kEntriesDoNotFill);
-  bytes_.resize(used);
+  // The decoded entries take about the body's size; the buffer grows in few steps.
+  bytes_.resize(body_.size() + kCopySlack);
   // Accounted as our encoder would write the page (another writer may share fewer bytes than it
   // could), so that an unchanged page and a re-encoded one agree on when to split.
   size_known_ = false;
+  lazy_ = true;
+  if (count == 0) decodeNext();  // checks that nothing follows
+}
+
+void Page::decodeUpTo(std::size_t i) const {
+  while (lazy_ && decoded_ <= i) decodeNext();
+}
+
+void Page::decodeNext() const {
+  const std::uint8_t* const in = body_.data();
+  const std::size_t in_size = body_.size();
+  std::size_t at = body_at_;
+  const std::size_t i = decoded_;
+  if (i == slots_.size()) {
+    // Every entry decoded: they must end exactly where the body does.
+    if (at != in_size) fail(failure::kEntriesDoNotFill);
+    bytes_.resize(used_);
+    body_.clear();
+    lazy_ = false;
+    return;
+  }
+  if (at >= in_size) fail(failure::kEntriesDoNotFill);
+  const std::uint8_t flags = in[at++];
+  const std::size_t shared = flags & 0x3F;
+  const std::size_t previous_length = last_length_;
+  const std::size_t previous_key_length = last_key_length_;
+  std::size_t length = last_length_;
+  std::size_t key_length = last_key_length_;
+  if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
+    fail(failure::kEntriesDoNotFill);
+  }
+  if (flags & kLengthChanged) {
+    if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+    length = loadLe16(in + at);
+    at += 2;
+  }
+  if (flags & kKeyLengthChanged) {
+    if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+    key_length = loadLe16(in + at);
+    at += 2;
+  }
+  if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
+  if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+  const std::size_t rest = length - shared;
+  if (in_size - at < rest) fail(failure::kEntriesDoNotFill);
+  const std::size_t offset = used_;
+  if (offset + length + kCopySlack > bytes_.size())
+    bytes_.resize(std::max(offset + length + kCopySlack, bytes_.size() * 2));
+  std::uint8_t* const out = bytes_.data() + offset;
+  const std::uint8_t* const previous = i > 0 ? bytes_.data() + slots_[i - 1].offset : out;
+  // Fixed-size blocks are copied inline. The previous entry ends where this one starts (a short
+  // one overlaps the block, hence the copy through `block`), and the slack keeps every block
+  // inside the buffer; bytes copied past an entry's end are overwritten or cut off.
+  if (i > 0) {
+    std::uint8_t block[kCopySlack];
+    std::memcpy(block, previous, kCopySlack);
+    std::memcpy(out, block, kCopySlack);
+  }
+  if (rest <= 16 && in_size - at >= 16) {
+    std::memcpy(out + shared, in + at, 16);
+  } else {
+    std::memcpy(out + shared, in + at, rest);
+  }
+  if (i > 0) {
+    // The first `shared` bytes are the previous entry's own, so the order is decided after
+    // them, nearly always by the very next byte (the writer shares all the bytes it can).
+    const std::size_t equal = std::min({shared, previous_key_length, key_length});
+    const bool decided = equal < previous_key_length && equal < key_length && previous[equal] != out[equal];
+    const bool ascending =
+        decided ? previous[equal] < out[equal]
+                : compareKeys({previous + equal, previous_key_length - equal}, {out + equal, key_length - equal}) < 0;
+    if (!ascending) fail(failure::kEntriesDoNotFill);
+  }
+  slots_[i] = {static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
+               static_cast<std::uint16_t>(key_length)};
+  body_at_ = at + rest;
+  used_ = offset + length;
+  last_length_ = length;
+  last_key_length_ = key_length;
+  decoded_ = i + 1;
+  if (decoded_ == slots_.size()) decodeNext();
 }
 
 }  // namespace veltrano::storage

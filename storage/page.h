@@ -70,12 +70,23 @@ class Page {
   bool isLeaf() const { return level_ == 0; }
   std::size_t count() const { return slots_.size(); }
   std::span<const std::uint8_t> entry(std::size_t i) const {
+    decodeThrough(i);
     return {bytes_.data() + slots_[i].offset, slots_[i].length};
   }
   std::span<const std::uint8_t> key(std::size_t i) const {
+    decodeThrough(i);
     return {bytes_.data() + slots_[i].offset, slots_[i].key_length};
   }
-  std::size_t keyLength(std::size_t i) const { return slots_[i].key_length; }
+  std::size_t keyLength(std::size_t i) const {
+    decodeThrough(i);
+    return slots_[i].key_length;
+  }
+  // How many entries, from the first, are decoded already (see decode()).
+  std::size_t decodedCount() const { return lazy_ ? decoded_ : slots_.size(); }
+  // Decodes whatever a read left for later (see decode()); failures as decode() gives them.
+  void decodeAll() const {
+    if (lazy_) decodeUpTo(slots_.size() - 1);
+  }
   std::uint32_t child(std::size_t i) const { return children_[i]; }
   void setChild(std::size_t i, std::uint32_t unit) { children_[i] = unit; }
 
@@ -114,9 +125,12 @@ class Page {
   void patchImage(std::uint32_t home_offset, std::span<std::uint8_t> image) const;
   // Reads a page image (deciphered, exactly as long as the run's class says). Failures: 1477
   // (size or home not this place's), 1659, 1602, 522, 530, 824, 1735 (a child number that is
-  // no unit). `scratch` is working space.
-  void decode(std::span<const std::uint8_t> image, std::uint32_t home_offset,
-              std::vector<std::uint8_t>& scratch);
+  // no unit).
+  //
+  // The header and child numbers are checked and the body unpacked at once; the entries are
+  // decoded as far as they are used — a search stops at its key, and most pages a cache miss
+  // brings in serve one search — so 1602 and 824 may come from a later access instead.
+  void decode(std::span<const std::uint8_t> image, std::uint32_t home_offset);
 
  private:
   struct Slot {
@@ -136,18 +150,34 @@ class Page {
   // never changed, and the accounting costs as much as decoding.
   std::size_t knownSize() const {
     if (!size_known_) {
+      decodeAll();
       size_ = headerSize() + costFrom(0, slots_.size());
       size_known_ = true;
     }
     return size_;
   }
   std::uint32_t store(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
+  // Decodes entries up to and including entry i. REQUIRES: i < count().
+  void decodeThrough(std::size_t i) const {
+    if (lazy_ && i >= decoded_) decodeUpTo(i);
+  }
+  void decodeUpTo(std::size_t i) const;
+  void decodeNext() const;
   void compactIfWasteful();
 
   std::uint8_t level_ = 0;
   std::vector<std::uint32_t> children_;
-  EntryBytes bytes_;  // entry bytes in any order; slots_ give the key order
-  std::vector<Slot> slots_;
+  mutable EntryBytes bytes_;  // entry bytes in any order; slots_ give the key order
+  mutable std::vector<Slot> slots_;  // all of them; those from decoded_ on not yet filled in
+  // A page read from disk and not yet decoded to its end: its body, where the next entry starts
+  // in it, and the last decoded entry's lengths and place.
+  mutable bool lazy_ = false;
+  mutable std::size_t decoded_ = 0;
+  mutable std::vector<std::uint8_t> body_;
+  mutable std::size_t body_at_ = 0;
+  mutable std::size_t used_ = 0;
+  mutable std::size_t last_length_ = 0;
+  mutable std::size_t last_key_length_ = 0;
   std::size_t garbage_ = 0;  // bytes of bytes_ no slot refers to any more
   mutable std::size_t size_ = kPageHeaderBytes;
   mutable bool size_known_ = true;

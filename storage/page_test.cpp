@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <random>
 
 #include "storage/entry_tree.h"
@@ -22,9 +24,9 @@ Bytes encodePage(const Page& page, std::uint32_t home = kHome) {
 
 int decodeFailure(const Bytes& image, std::uint32_t home = kHome) {
   Page page;
-  Bytes scratch;
   try {
-    page.decode(image, home, scratch);
+    page.decode(image, home);
+    page.decodeAll();
   } catch (const StorageFailure& failure) {
     return failure.number();
   }
@@ -77,8 +79,7 @@ TEST(PageEncoding, IndexPagesCarryChildNumbersBeforeTheirEntries) {
   EXPECT_EQ(loadLe32(&image[17]), 42u);
   EXPECT_EQ(image[21], 0xC0);
   Page decoded;
-  Bytes scratch;
-  decoded.decode(image, kHome, scratch);
+  decoded.decode(image, kHome);
   EXPECT_EQ(decoded.child(1), 42u);
   EXPECT_EQ(decoded.route(Bytes{4}), 0u);  // below every entry: the first child
   EXPECT_EQ(decoded.route(Bytes{9}), 1u);
@@ -134,8 +135,7 @@ TEST(PageEncoding, RoundTripsPagesWithEditsInTheMiddle) {
       const Bytes image = encodePage(page);
       ASSERT_EQ(loadLe16(&image[6]), page.encodedSize()) << "running size at step " << step;
       Page decoded;
-      Bytes scratch;
-      decoded.decode(image, kHome, scratch);
+      decoded.decode(image, kHome);
       ASSERT_EQ(decoded.count(), model.size());
       for (std::size_t i = 0; i < model.size(); ++i) {
         const auto entry = decoded.entry(i);
@@ -212,6 +212,56 @@ TEST(PageDecoding, EntriesOutOfOrderAfterTheirSharedBytesAreFailures) {
   Bytes longer = long_key;
   longer.back() = 3;  // differs after the 63 bytes a share can cover
   EXPECT_EQ(decodeOf({long_key, longer}), 1602);
+}
+
+// A page read from disk decodes its entries only as far as searches go, and must answer every
+// search as a page decoded whole does, from any point its decoding has reached.
+TEST(PageDecoding, SearchesOfAPageDecodedAsFarAsNeededAgreeWithAWholeOne) {
+  std::mt19937 random(11);
+  Page written;
+  written.reset(0);
+  for (std::uint32_t n = 0; n < 400; ++n) {
+    const auto high = static_cast<std::uint8_t>(n / 7), low = static_cast<std::uint8_t>(n % 7 * 30);
+    written.insertAt(written.count(), Bytes{1, high, low}, Bytes(n % 5, 9));
+  }
+  const Bytes image = encodePage(written);
+  Page whole;
+  whole.decode(image, kHome);
+  whole.decodeAll();
+  for (int round = 0; round < 50; ++round) {
+    Page lazy;
+    lazy.decode(image, kHome);
+    for (int search = 0; search < 20; ++search) {
+      const Bytes key{1, static_cast<std::uint8_t>(random() % 60), static_cast<std::uint8_t>(random() % 256)};
+      ASSERT_EQ(lazy.lowerBound(key), whole.lowerBound(key));
+      ASSERT_EQ(lazy.upperBound(key), whole.upperBound(key));
+      ASSERT_LE(lazy.decodedCount(), lazy.count());
+    }
+    const std::size_t i = random() % whole.count();
+    ASSERT_TRUE(std::ranges::equal(lazy.entry(i), whole.entry(i)));
+  }
+  Page first_only;
+  first_only.decode(image, kHome);
+  EXPECT_EQ(first_only.lowerBound(Bytes{1, 0, 0}), 0u);
+  EXPECT_LT(first_only.decodedCount(), 5u);  // an early key decodes only the first entries
+}
+
+// Damage after the entries a search needs shows when decoding reaches it.
+TEST(PageDecoding, DamageLateInAPageIsFoundWhenDecodingReachesIt) {
+  Page written;
+  written.reset(0);
+  for (std::uint8_t n = 0; n < 50; ++n) written.insertAt(n, Bytes{2, n}, Bytes{n});
+  Bytes image = encodePage(written);
+  image[loadLe16(&image[4]) - 3] = 0x00;  // the last flag shares nothing: its bytes overrun the body
+  Page page;
+  page.decode(image, kHome);
+  EXPECT_EQ(page.lowerBound(Bytes{2, 3}), 3u);
+  try {
+    page.decodeAll();
+    ADD_FAILURE() << "the damaged end was not found";
+  } catch (const StorageFailure& failure) {
+    EXPECT_EQ(failure.number(), 1602);
+  }
 }
 
 TEST(PageDecoding, IndexPagesNeedEntriesAndRealChildUnits) {

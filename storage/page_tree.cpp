@@ -53,7 +53,7 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
     readBlocks(from, read_buffer_);
     CachedPage& loaded = cache_.addLoaded(id);
     try {
-      loaded.decode(read_buffer_, home, scratch_);
+      loaded.decode(read_buffer_, home);
     } catch (...) {
       cache_.remove(loaded);
       throw;
@@ -109,6 +109,8 @@ CachedPage& PageFile::descend(std::span<const std::uint8_t> key, bool lower_firs
 bool PageFile::stepLeaf(int direction) {
   for (std::size_t depth = path_.size() - 1; depth-- > 0;) {
     CachedPage& parent = page(path_[depth].id, -1);
+    // A walk from leaf to leaf uses every child in turn: the whole page is checked on the way.
+    parent.decodeAll();
     const std::size_t index = path_[depth].index;
     const bool can_move = direction > 0 ? index + 1 < parent.count() : index > 0;
     if (!can_move) continue;
@@ -139,7 +141,10 @@ const CachedPage* PageFile::rememberedLeaf(std::span<const std::uint8_t> key) {
       remembered = RememberedLeaf{};  // dropped from the cache: a descent reads it again
       continue;
     }
-    if (compareKeys(leaf->key(0), key) <= 0 && compareKeys(key, leaf->key(leaf->count() - 1)) <= 0) {
+    // A leaf not decoded to its end answers for keys up to its last decoded one; a key beyond it
+    // goes down from the root, which lands here again and decodes on.
+    const std::size_t decoded = leaf->decodedCount();
+    if (decoded > 0 && compareKeys(leaf->key(0), key) <= 0 && compareKeys(key, leaf->key(decoded - 1)) <= 0) {
       cache_.use(*leaf);
       remembered.last_use = ++remember_clock_;
       return leaf;
