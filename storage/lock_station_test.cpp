@@ -10,6 +10,7 @@
 #include "storage/page_file.h"
 #include "storage/station_test_support.h"
 #include "storage/storage_failure.h"
+#include "storage/wendlock_station.h"
 
 namespace veltrano::storage {
 namespace {
@@ -206,6 +207,26 @@ TEST_F(StationLocksTest, LettingGoOfTheWriteLockKeepsOverlappingSlotHeld) {
     return slot0_busy && slot1_free ? 0 : 1;
   });
   EXPECT_EQ(stationResult(probe), 0);
+}
+
+// The page file's write lock goes through the station's lock table: an update written (or a
+// crashed one recovered) under the station's own reader slot leaves that slot held.
+TEST_F(StationLocksTest, UpdateWrittenDuringTheStationsOwnReadKeepsItsSlot) {
+  int error = 0;
+  auto page_file = PageFile::open(path_, platform::Creation::OpenExisting, {}, &error);
+  ASSERT_NE(page_file, nullptr);
+  StationFile station(*page_file, path_, false);
+  ASSERT_EQ(station.locks().lockReaderSlot(), LockOutcome::Granted);  // slot 0
+  const std::uint8_t key[] = {4, 5, 6};
+  page_file->insert(key, key);
+  ASSERT_EQ(page_file->flush(), 0);
+  const pid_t probe = spawnStation([&] {
+    auto other = openFile();
+    StationLocks other_locks(*other, false);
+    return other_locks.lock(readerSlotRange(0), LockPatience::none()) == LockOutcome::Busy ? 0 : 1;
+  });
+  EXPECT_EQ(stationResult(probe), 0);
+  station.locks().unlockReaderSlot();
 }
 
 TEST_F(StationLocksTest, ReadOnlyStationHoldsSharedSlotsThatKeepWritesOut) {

@@ -114,6 +114,10 @@ int PageFile::writeHeaderAt0(const FileHeader& header) {
 
 bool PageFile::lockForWrite() {
   if (!options_.lock_for_writes || locked_) return true;
+  if (write_lock_) {
+    locked_ = write_lock_();
+    return locked_;
+  }
   const auto outcome = file_->lock(kWriteLockOffset, kWriteLockLength, platform::LockKind::Exclusive,
                                    platform::LockWait::Wait);
   locked_ = outcome == platform::LockOutcome::Granted;
@@ -122,7 +126,11 @@ bool PageFile::lockForWrite() {
 
 void PageFile::unlockForWrite() {
   if (!locked_) return;
-  file_->unlock(kWriteLockOffset, kWriteLockLength);
+  if (write_unlock_) {
+    write_unlock_();
+  } else {
+    file_->unlock(kWriteLockOffset, kWriteLockLength);
+  }
   locked_ = false;
 }
 

@@ -91,6 +91,13 @@ class PageFile final : public EntryTree {
   bool reloadIfChanged();
 
   platform::File& file() { return *file_; }
+  // How the write lock is taken and let go, when not on the file directly: a station keeps its
+  // locks in a table of its own, which must see the write lock too — letting go of it through the
+  // file would also let go of the station's reader slot inside its range. Both or neither.
+  void setWriteLocking(std::function<bool()> lock, std::function<void()> unlock) {
+    write_lock_ = std::move(lock);
+    write_unlock_ = std::move(unlock);
+  }
   std::uint32_t changeCounter() const { return header_.change_counter; }
   // The error of the last failed write (0 when the last update succeeded).
   int error() const { return error_; }
@@ -169,6 +176,8 @@ class PageFile final : public EntryTree {
   bool pending_on_disk_ = false;  // an update is durable in the pending area but not applied
   bool prepared_ = false;         // steps 1–4 done, step 5 outstanding
   bool locked_ = false;
+  std::function<bool()> write_lock_;
+  std::function<void()> write_unlock_;
   int error_ = 0;
   PageCache cache_;
   // Read-only file with an update left in its pending area: pages are read from their copies.

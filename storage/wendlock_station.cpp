@@ -7,10 +7,18 @@ StationFile::StationFile(PageFile& file, std::string storage_path, bool read_onl
       path_(std::move(storage_path)),
       locks_(file.file(), read_only),
       sharing_(file.file()),
-      gate_(locks_, LockPolicy::Full, [this] { file_.reloadIfChanged(); }) {}
+      gate_(locks_, LockPolicy::Full, [this] { file_.reloadIfChanged(); }) {
+  // An update written, or a crashed one recovered, during this station's own read (its header
+  // check) takes the write lock over the station's reader slot: through the lock table, letting
+  // go of it takes the slot back.
+  file_.setWriteLocking(
+      [this] { return locks_.lock(writeLockRange(), LockPatience::forever()) == LockOutcome::Granted; },
+      [this] { locks_.unlock(writeLockRange(), true); });
+}
 
 StationFile::~StationFile() {
   releaseTransactionWriter();
+  file_.setWriteLocking({}, {});
 }
 
 int StationFile::admit(const OpenMode& mode) {
