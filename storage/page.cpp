@@ -282,16 +282,18 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
   const std::size_t head = headerSize() + (isLeaf() ? 0 : kChildNumberBytes * count);
   if (stored < kPageHeaderBytes || stored > full || head > stored) fail(failure::kEntriesDoNotFill);
   if (!isLeaf() && count == 0) fail(failure::kEntriesDoNotFill);
-  for (std::size_t i = 0; i < (isLeaf() ? 0 : count); ++i) {
-    const std::uint32_t child = loadLe32(p + kPageHeaderBytes + kChildNumberBytes * i);
-    if (child >= kUnitLimit) fail(failure::kUnitOutsideRuns);
-    children_.push_back(child);
+  if (!isLeaf()) {
+    children_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      children_[i] = loadLe32(p + kPageHeaderBytes + kChildNumberBytes * i);
+      if (children_[i] >= kUnitLimit) fail(failure::kUnitOutsideRuns);
+    }
   }
   // The page keeps its body until its last entry is decoded.
   body_.resize(full - head);
   if (stored < full) {
-    unpackBody(image.subspan(head, stored - head), body_);
-  } else if (!body_.empty()) {
+    unpackBody(image.subspan(head, stored - head), {body_.data(), body_.size()});
+  } else if (body_.size() > 0) {
     std::memcpy(body_.data(), p + head, body_.size());
   }
   // Every entry takes at least its flag byte, which bounds the count before anything grows.

@@ -22,8 +22,8 @@
 
 namespace veltrano::storage {
 
-// The entry bytes of a page. Growing leaves the new bytes as they come: decoding overwrites all
-// it grows, and zero-filling them cost a good part of a cache miss.
+// A page's bytes (its decoded entries, the body still to decode). Growing leaves the new bytes as
+// they come: decoding overwrites all it grows, and zero-filling them cost a good part of a miss.
 class EntryBytes {
  public:
   std::uint8_t* data() { return data_.get(); }
@@ -173,7 +173,7 @@ class Page {
   // in it, and the last decoded entry's lengths and place.
   mutable bool lazy_ = false;
   mutable std::size_t decoded_ = 0;
-  mutable std::vector<std::uint8_t> body_;
+  mutable EntryBytes body_;
   mutable std::size_t body_at_ = 0;
   mutable std::size_t used_ = 0;
   mutable std::size_t last_length_ = 0;
