@@ -264,8 +264,8 @@ void Page::patchImage(std::uint32_t home_offset, std::span<std::uint8_t> image) 
 namespace {
 
 // Bytes kept spare after the last entry decoded, so that the bytes an entry shares with the one
-// before are copied as one fixed-size block.
-constexpr std::size_t kCopySlack = 64;
+// before (63 at most) are copied as one fixed-size block.
+constexpr std::size_t kCopySlack = kLargestShare + 1;
 
 }  // namespace
 

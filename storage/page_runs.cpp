@@ -78,12 +78,6 @@ int classForBytes(std::size_t bytes) {
   return units == 0 ? 1 : static_cast<int>(units);
 }
 
-std::uint32_t allocatePage(PageRuns& runs, int c, const PageMover& move) {
-  std::vector<std::uint32_t> unit;
-  allocatePages(runs, c, 1, move, unit);
-  return unit.front();
-}
-
 void allocatePages(PageRuns& runs, int c, std::size_t count, const PageMover& move,
                    std::vector<std::uint32_t>& units) {
   const auto cls = static_cast<Index>(c);

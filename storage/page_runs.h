@@ -15,12 +15,10 @@ namespace veltrano::storage {
 
 using PageMover = std::function<void(std::uint32_t from, std::uint32_t to)>;
 
-// Places a new page of class c (1–59) and returns its unit. The runs below c are first slid down
-// where they have room, passing free units up; the page then goes to the front of run c when at
-// least c units are free below it, otherwise to the end of run c, moving the runs above up.
-std::uint32_t allocatePage(PageRuns& runs, int c, const PageMover& move);
-// Places `count` new pages of class c the same way, making room above run c once for all of
-// them; their units go to `units`.
+// Places `count` new pages of class c (1–59); their units go to `units`. The runs below c are
+// first slid down where they have room, passing free units up; pages then go to the front of run c
+// while at least c units are free below it, the rest to its end, the runs above moving up once to
+// make room for all of them.
 void allocatePages(PageRuns& runs, int c, std::size_t count, const PageMover& move,
                    std::vector<std::uint32_t>& units);
 

@@ -36,7 +36,9 @@ struct Layout {
     return true;
   }
   std::uint32_t allocate(int size) {
-    const std::uint32_t unit = allocatePage(runs, size, mover());
+    std::vector<std::uint32_t> placed;
+    allocatePages(runs, size, 1, mover(), placed);
+    const std::uint32_t unit = placed.front();
     EXPECT_TRUE(free(unit, size));
     pages[unit] = size;
     return unit;
