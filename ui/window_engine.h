@@ -27,9 +27,14 @@
 
 #include "ui/event_codes.h"
 #include "ui/message_box.h"
+#include "ui/report/page_view.h"
 #include "ui/window_description.h"
 
 namespace veltrano::ui {
+
+using report::kZoomPageWidth;
+using report::kZoomTile;
+using report::PageView;
 
 struct Event {
   EventCode code = 0;
@@ -94,6 +99,7 @@ class WindowEngine {
   virtual std::optional<std::string> value(WindowId window, ControlId control) = 0;
   virtual bool setText(WindowId window, ControlId control, const std::string& text) = 0;
   virtual bool setEnabled(WindowId window, ControlId control, bool enabled) = 0;
+  // Control 0: the window itself.
   virtual bool setHidden(WindowId window, ControlId control, bool hidden) = 0;
   virtual bool setReadOnly(WindowId window, ControlId control, bool read_only) = 0;
   virtual std::optional<ControlId> focus(WindowId window) = 0;
@@ -108,6 +114,9 @@ class WindowEngine {
   // The list's scroll bar stands for the whole file: the thumb, 0 to 100.
   virtual bool setThumb(WindowId window, ControlId control, int thumb) = 0;
   virtual std::optional<int> thumb(WindowId window, ControlId control) = 0;
+
+  // What a page view control shows.
+  virtual bool setPages(WindowId window, ControlId control, const PageView& view) = 0;
 
   // Keys that reach the procedure as EVENT:AlertKey instead of working as usual.
   virtual bool alertKey(WindowId window, int key_code) = 0;
