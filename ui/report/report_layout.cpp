@@ -178,7 +178,7 @@ ReportLayout::Prepared ReportLayout::prepare(const CompiledBand& band, std::span
   return prepared;
 }
 
-void ReportLayout::emit(const Prepared& prepared, Length top) {
+void ReportLayout::draw(const Prepared& prepared, Length top) {
   const Box printable = report_->printable();
   for (const Prepared::Cell& cell : prepared.cells) {
     const ReportItem& item = *cell.item->item;
@@ -246,13 +246,13 @@ void ReportLayout::startPage(std::span<const std::string> values) {
   if (page_->number == 1) {
     if (const CompiledBand* header = report_->band(BandKind::kReportHeader)) {
       Prepared prepared = prepare(*header, values, body_bottom_ - y_);
-      emit(prepared, y_);
+      draw(prepared, y_);
       y_ += prepared.height;
     }
   }
   if (const CompiledBand* header = report_->band(BandKind::kPageHeader)) {
     Prepared prepared = prepare(*header, values, body_bottom_ - y_);
-    emit(prepared, y_);
+    draw(prepared, y_);
     y_ += prepared.height;
   }
   body_top_ = y_;
@@ -262,7 +262,7 @@ void ReportLayout::finishPage() {
   if (page_ == nullptr) return;
   if (const CompiledBand* footer = report_->band(BandKind::kPageFooter)) {
     Prepared prepared = prepare(*footer, last_values_, footer->band->height);
-    emit(prepared, body_bottom_);
+    draw(prepared, body_bottom_);
   }
   pages_.push_back(std::move(page_));
   page_ = nullptr;
@@ -283,7 +283,7 @@ void ReportLayout::place(const CompiledBand& band, std::span<const std::string> 
     accumulate(values, true);
     noteDetailRow(band, prepared);
   }
-  emit(prepared, y_);
+  draw(prepared, y_);
   y_ += prepared.height;
 }
 

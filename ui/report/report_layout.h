@@ -63,7 +63,7 @@ class ReportLayout {
   void finishPage();
   void place(const CompiledBand& band, std::span<const std::string> values, Length keep_with = 0);
   Prepared prepare(const CompiledBand& band, std::span<const std::string> values, Length room) const;
-  void emit(const Prepared& prepared, Length top);
+  void draw(const Prepared& prepared, Length top);
   std::string itemText(const CompiledItem& item, std::span<const std::string> values) const;
   void accumulate(std::span<const std::string> values, bool page_scope);
   void resetTotals(TotalScope::Kind kind, int from_group = 0);

@@ -122,7 +122,7 @@ TEST(ReportLayout, WrapsLongTextsAndCutsTheOnesThatMayNotGrow) {
   std::vector<const PageText*> note_lines;
   const PageText* second_row = nullptr;
   for (const PageText& text : page.texts) {
-    if (text.clip.x == 1500 + 900 + 5000 + 2500 && text.text != ru("Примечание")) note_lines.push_back(&text);
+    if (text.clip.x == 1500 + 1200 + 5000 + 2500 && text.text != ru("Примечание")) note_lines.push_back(&text);
     if (text.text == ru("Петров П.П.")) second_row = &text;
   }
   ASSERT_GE(note_lines.size(), 3u) << "the note wraps within its 60 mm";
@@ -140,7 +140,7 @@ TEST(ReportLayout, WrapsLongTextsAndCutsTheOnesThatMayNotGrow) {
   ReportPages cut = fixed.close();
   int note_texts = 0;
   for (const PageText& text : cut.pages[0]->texts) {
-    note_texts += text.clip.x == 1500 + 900 + 5000 + 2500 && text.text != ru("Примечание");
+    note_texts += text.clip.x == 1500 + 1200 + 5000 + 2500 && text.text != ru("Примечание");
   }
   EXPECT_EQ(note_texts, 1) << "a 5 mm row shows one line of the note";
   expectNothingOverprinted(cut, 29700 - 1000 - 600);

@@ -8,13 +8,17 @@ namespace {
 constexpr std::uint16_t kTableFont = 0;
 constexpr std::uint16_t kTitleFont = 1;
 constexpr std::uint16_t kHeadingFont = 2;
-constexpr Length kNumberWidth = 900;
+constexpr Length kNumberWidth = 1200;  // five digits
 
 ReportItem cell(ReportItem item, Box at) {
   item.at = at;
   item.borders = border::kAll;
   item.wrap = true;
   return item;
+}
+
+bool isNumberPicture(const std::string& picture) {
+  return picture.size() > 1 && (picture[1] == 'n' || picture[1] == 'N' || picture[1] == 'e' || picture[1] == 'E');
 }
 
 ReportItem heading(const std::string& text, Box at) {
@@ -63,7 +67,9 @@ ReportDescription tableReport(const TableReport& table) {
     titles.items.push_back(heading("\xB9", {x, 0, kNumberWidth, titles.height}));  // "№"
     ReportItem number;
     number.kind = ItemKind::kLineNumber;
-    row.items.push_back(cell(number, {x, 0, kNumberWidth, line}));
+    number = cell(number, {x, 0, kNumberWidth, line});
+    number.wrap = false;
+    row.items.push_back(number);
     x += kNumberWidth;
   }
   for (std::size_t at = 0; at < table.columns.size(); ++at) {
@@ -81,6 +87,8 @@ ReportDescription tableReport(const TableReport& table) {
     titles.items.push_back(heading(column.title, title_box));
     ReportItem value = cell(fieldItem(column.source, column.picture, {}), {x, 0, column.width, line});
     value.align = column.align;
+    // A number broken over lines would read as two numbers.
+    value.wrap = !isNumberPicture(column.picture);
     row.items.push_back(value);
     x += column.width;
   }
