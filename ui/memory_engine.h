@@ -33,6 +33,7 @@ struct ControlSnapshot {
   std::vector<std::vector<std::string>> rows;  // lists and combos
   int thumb = 0;
   int visible_rows = 0;
+  int pointed_row = 0;  // lists: the row under the mouse at the last click
 };
 
 struct MenuItemSnapshot {
@@ -59,6 +60,7 @@ struct WindowSnapshot {
   ControlId focus = 0;
   std::set<int> alert_keys;
   int timer_hundredths = 0;
+  int beeps = 0;
   std::thread::id owner;
 };
 
@@ -96,6 +98,10 @@ class MemoryEngine : public WindowEngine {
   bool alertKey(WindowId window, int key_code) override;
   bool clearAlertKeys(WindowId window) override;
   bool setTimer(WindowId window, int hundredths) override;
+  bool setPosition(WindowId window, ControlId control, const Rect& at) override;
+  bool minimized(WindowId window) override;
+  std::optional<int> pointedRow(WindowId window, ControlId list) override;
+  void beep(WindowId window) override;
   bool setStatusText(WindowId window, int zone, const std::string& text) override;
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
@@ -126,6 +132,10 @@ class MemoryEngine : public WindowEngine {
   bool userDropsDown(WindowId window, ControlId combo);                 // + DroppingDown, DroppedDown
   bool userFocuses(WindowId window, ControlId control);                 // + Selected
   bool userKey(WindowId window, int key_code);                          // AlertKey when alerted
+  // A double click on a row: the row selected (NewSelection), then key 5 when alerted.
+  bool userDoubleClicks(WindowId window, ControlId list, int row);
+  // The right button released over a row: key 130 when alerted (the browse selects the row).
+  bool userRightClicks(WindowId window, ControlId list, int row);
   bool userActivates(WindowId window);                           // LoseFocus to the active one, GainFocus
   bool userCloses(WindowId window);                              // CloseWindow
   bool userPlaces(WindowId window, const Placement& placement);  // Moved and/or Sized
