@@ -34,6 +34,7 @@ struct ControlSnapshot {
   int thumb = 0;
   int visible_rows = 0;
   PageView pages;  // page views
+  int pointed_row = 0;  // lists: the row under the mouse at the last click
 };
 
 struct MenuItemSnapshot {
@@ -61,6 +62,7 @@ struct WindowSnapshot {
   ControlId focus = 0;
   std::set<int> alert_keys;
   int timer_hundredths = 0;
+  int beeps = 0;
   std::thread::id owner;
 };
 
@@ -99,6 +101,10 @@ class MemoryEngine : public WindowEngine {
   bool alertKey(WindowId window, int key_code) override;
   bool clearAlertKeys(WindowId window) override;
   bool setTimer(WindowId window, int hundredths) override;
+  bool setPosition(WindowId window, ControlId control, const Rect& at) override;
+  bool minimized(WindowId window) override;
+  std::optional<int> pointedRow(WindowId window, ControlId list) override;
+  void beep(WindowId window) override;
   bool setStatusText(WindowId window, int zone, const std::string& text) override;
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
@@ -129,6 +135,10 @@ class MemoryEngine : public WindowEngine {
   bool userDropsDown(WindowId window, ControlId combo);                 // + DroppingDown, DroppedDown
   bool userFocuses(WindowId window, ControlId control);                 // + Selected
   bool userKey(WindowId window, int key_code);                          // AlertKey when alerted
+  // A double click on a row: the row selected (NewSelection), then key 5 when alerted.
+  bool userDoubleClicks(WindowId window, ControlId list, int row);
+  // The right button released over a row: key 130 when alerted (the browse selects the row).
+  bool userRightClicks(WindowId window, ControlId list, int row);
   bool userActivates(WindowId window);                           // LoseFocus to the active one, GainFocus
   bool userCloses(WindowId window);                              // CloseWindow
   bool userPlaces(WindowId window, const Placement& placement);  // Moved and/or Sized
