@@ -73,6 +73,12 @@ struct PrinterChoice {
   std::string printer_name;
   bool landscape = false;
   int copies = 1;
+  // Printing a document of `page_count` pages (0: the dialog only chooses the printer): the
+  // pages to print, 0 and 0 for all of them.
+  int page_count = 0;
+  int first_page = 0;
+  int last_page = 0;
+  std::string output_file = {};  // the user chose to print into this file
 };
 
 class WindowEngine {
