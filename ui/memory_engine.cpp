@@ -529,6 +529,36 @@ bool MemoryEngine::setTimer(WindowId window, int hundredths) {
   });
 }
 
+bool MemoryEngine::setPosition(WindowId window, ControlId control, const Rect& at) {
+  if (at.width < 0 || at.height < 0) return false;
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    target.description.at = at;
+    if (target.description.kind == ControlKind::kList && at.height > 0)
+      target.visible_rows = std::max(1, (at.height - kListHeaderHeight) / kListRowHeight);
+    return true;
+  });
+}
+
+bool MemoryEngine::minimized(WindowId window) {
+  std::lock_guard lock(mutex_);
+  const Window* found = find(window);
+  return found != nullptr && found->state.minimized;
+}
+
+std::optional<int> MemoryEngine::pointedRow(WindowId window, ControlId list) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, list);
+  if (found == nullptr || found->pointed_row == 0) return std::nullopt;
+  return found->pointed_row;
+}
+
+void MemoryEngine::beep(WindowId window) {
+  changeWindow(window, [](Window& found) {
+    ++found.state.beeps;
+    return true;
+  });
+}
+
 bool MemoryEngine::setStatusText(WindowId window, int zone, const std::string& text) {
   if (zone < 0 || zone >= kMostStatusZones) return false;
   return changeWindow(window, [&](Window& found) {
@@ -741,6 +771,37 @@ bool MemoryEngine::userKey(WindowId window, int key_code) {
   if (found == nullptr || !found->state.alert_keys.contains(key_code)) return false;
   queue(*found, Event{event::kAlertKey, found->state.focus, window, key_code, 0});
   return true;
+}
+
+bool MemoryEngine::userDoubleClicks(WindowId window, ControlId list, int row) {
+  return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
+    if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
+    found.state.focus = list;
+    target.pointed_row = row;
+    if (target.value != std::to_string(row)) {
+      target.value = std::to_string(row);
+      queue(found, Event{event::kNewSelection, list, window, 0, 0});
+    }
+    if (found.state.alert_keys.contains(key::kDoubleClick)) {
+      queue(found, Event{event::kAlertKey, list, window, key::kDoubleClick, 0});
+    } else {
+      queue(found, Event{event::kAccepted, list, window, 0, 0});
+    }
+    return true;
+  });
+}
+
+bool MemoryEngine::userRightClicks(WindowId window, ControlId list, int row) {
+  return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
+    if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
+    found.state.focus = list;
+    target.pointed_row = row;
+    if (found.state.alert_keys.contains(key::kRightButtonUp))
+      queue(found, Event{event::kAlertKey, list, window, key::kRightButtonUp, 0});
+    return true;
+  });
 }
 
 bool MemoryEngine::userActivates(WindowId window) {

@@ -36,6 +36,7 @@ struct ControlSnapshot {
   int combo_row = 0;        // combos: the selected row of the drop-down list
   TextSelection selection;  // entries and combos
   bool reports_keystrokes = false;
+  int pointed_row = 0;  // lists: the row under the mouse at the last click
 };
 
 struct MenuItemSnapshot {
@@ -62,6 +63,7 @@ struct WindowSnapshot {
   ControlId focus = 0;
   std::set<int> alert_keys;
   int timer_hundredths = 0;
+  int beeps = 0;
   std::thread::id owner;
   WindowId owner_window = 0;  // a tool window's owner (its events queue there)
 };
@@ -100,6 +102,10 @@ class MemoryEngine : public WindowEngine {
   bool alertKey(WindowId window, int key_code) override;
   bool clearAlertKeys(WindowId window) override;
   bool setTimer(WindowId window, int hundredths) override;
+  bool setPosition(WindowId window, ControlId control, const Rect& at) override;
+  bool minimized(WindowId window) override;
+  std::optional<int> pointedRow(WindowId window, ControlId list) override;
+  void beep(WindowId window) override;
   bool setStatusText(WindowId window, int zone, const std::string& text) override;
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
@@ -145,6 +151,10 @@ class MemoryEngine : public WindowEngine {
   // The same when a widget has applied the keystroke itself: the text and cursor it left.
   bool userKeystrokeApplied(WindowId window, ControlId control, const std::string& value,
                             const TextSelection& at, int key_code);
+  // A double click on a row: the row selected (NewSelection), then key 5 when alerted.
+  bool userDoubleClicks(WindowId window, ControlId list, int row);
+  // The right button released over a row: key 130 when alerted (the browse selects the row).
+  bool userRightClicks(WindowId window, ControlId list, int row);
   bool userActivates(WindowId window);                           // LoseFocus to the active one, GainFocus
   bool userCloses(WindowId window);                              // CloseWindow
   bool userPlaces(WindowId window, const Placement& placement);  // Moved and/or Sized

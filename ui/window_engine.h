@@ -49,6 +49,9 @@ inline constexpr int kBackspace = 0x08;
 inline constexpr int kDelete = 0x2E;
 inline constexpr int kInsert = 0x2D;
 inline constexpr int kF1 = 0x70;  // F2 … F12 follow
+// Mouse actions on a list that reach the procedure as alerted keys.
+inline constexpr int kDoubleClick = 5;
+inline constexpr int kRightButtonUp = 130;
 inline constexpr int kShift = 0x100;
 inline constexpr int kControl = 0x200;
 inline constexpr int kAlt = 0x400;
@@ -108,6 +111,23 @@ class WindowEngine {
   // The list's scroll bar stands for the whole file: the thumb, 0 to 100.
   virtual bool setThumb(WindowId window, ControlId control, int thumb) = 0;
   virtual std::optional<int> thumb(WindowId window, ControlId control) = 0;
+
+  // Moves and sizes a control (coordinates as in its description); the resize object's call.
+  virtual bool setPosition(WindowId window, ControlId control, const Rect& at) {
+    (void)window, (void)control, (void)at;
+    return false;
+  }
+  virtual bool minimized(WindowId window) {
+    (void)window;
+    return false;
+  }
+  // The row of a list under the mouse at its last click (a right click raises key 130).
+  virtual std::optional<int> pointedRow(WindowId window, ControlId list) {
+    (void)window, (void)list;
+    return std::nullopt;
+  }
+  // Tells the user, without words, that what was typed was refused.
+  virtual void beep(WindowId window) { (void)window; }
 
   // Keys that reach the procedure as EVENT:AlertKey instead of working as usual.
   virtual bool alertKey(WindowId window, int key_code) = 0;
