@@ -159,7 +159,9 @@ ControlSnapshot* MemoryEngine::findControl(WindowId window, ControlId control) {
 
 void MemoryEngine::queue(Window& window, Event event) {
   event.window = window.state.id;
-  window.events.push_back(event);
+  Window* target = &window;
+  if (Window* owner = find(window.state.owner_window); owner != nullptr) target = owner;
+  target->events.push_back(event);
   changed_.notify_all();
 }
 
@@ -227,6 +229,10 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
   WindowId id = 0;
   {
     std::lock_guard lock(mutex_);
+    if (description.owner != 0 && find(description.owner) == nullptr) {
+      fail(error, "the owner window is not open");
+      return 0;
+    }
     if (description.kind == WindowKind::kFrame) {
       for (const auto& [other_id, other] : windows_) {
         if (other.state.kind == WindowKind::kFrame) {
@@ -249,6 +255,7 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
     state.menu = description.menu;
     state.status_texts.resize(description.status_widths.size());
     state.owner = std::this_thread::get_id();
+    state.owner_window = description.owner;
     for (const ControlDescription& control : description.controls) {
       state.control_order.push_back(control.id);
       state.controls.emplace(control.id, initialControl(control));
@@ -383,7 +390,10 @@ bool MemoryEngine::setValue(WindowId window, ControlId control, const std::strin
         if (!parseInt(value)) return false;
         target.value = spinValue(target.description, value);
         return true;
-      default: target.value = value; return true;
+      default:
+        target.value = value;
+        target.selection = TextSelection{static_cast<int>(value.size()), 0};
+        return true;
     }
   });
 }
@@ -485,6 +495,8 @@ bool MemoryEngine::setRows(WindowId window, ControlId control,
     if (kind == ControlKind::kList) {
       int selected = parseInt(target.value).value_or(0);
       target.value = std::to_string(std::min(selected, static_cast<int>(rows.size())));
+    } else {
+      target.combo_row = std::min(target.combo_row, static_cast<int>(rows.size()));
     }
     return true;
   });
@@ -661,6 +673,7 @@ bool MemoryEngine::userEdits(WindowId window, ControlId control, const std::stri
   return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
     if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
     target.value = value;
+    target.selection = TextSelection{static_cast<int>(value.size()), 0};
     return true;
   });
 }
@@ -670,6 +683,7 @@ bool MemoryEngine::userTypes(WindowId window, ControlId control, const std::stri
     if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
     target.value =
         target.description.kind == ControlKind::kSpin ? spinValue(target.description, value) : value;
+    target.selection = TextSelection{static_cast<int>(target.value.size()), 0};
     queue(found, Event{event::kAccepted, control, window, 0, 0});
     return true;
   });
@@ -714,6 +728,8 @@ bool MemoryEngine::userSelectsRow(WindowId window, ControlId list, int row) {
       target.value = std::to_string(row);
     } else {
       target.value = chosen.empty() ? std::string() : chosen.front();
+      target.combo_row = row;
+      target.selection = TextSelection{static_cast<int>(target.value.size()), 0};
     }
     queue(found, Event{event::kNewSelection, list, window, 0, 0});
     return true;
@@ -894,6 +910,135 @@ bool MemoryEngine::setVisibleRows(WindowId window, ControlId list, int rows) {
     ControlKind kind = target.description.kind;
     if (kind != ControlKind::kList && kind != ControlKind::kCombo) return false;
     target.visible_rows = rows;
+    return true;
+  });
+}
+
+std::optional<ControlState> MemoryEngine::controlState(WindowId window, ControlId control) {
+  std::lock_guard lock(mutex_);
+  const Window* found = find(window);
+  if (found == nullptr) return std::nullopt;
+  if (auto item = found->state.menu_items.find(control); item != found->state.menu_items.end()) {
+    return ControlState{item->second.enabled, item->second.hidden};
+  }
+  auto it = found->state.controls.find(control);
+  if (it == found->state.controls.end()) return std::nullopt;
+  return ControlState{it->second.enabled, it->second.hidden};
+}
+
+bool MemoryEngine::setComboRow(WindowId window, ControlId combo, int row) {
+  return changeControl(window, combo, [&](Window&, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kCombo) return false;
+    if (row < 0 || row > static_cast<int>(target.rows.size())) return false;
+    target.combo_row = row;
+    return true;
+  });
+}
+
+std::optional<int> MemoryEngine::comboRow(WindowId window, ControlId combo) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, combo);
+  if (found == nullptr || found->description.kind != ControlKind::kCombo) return std::nullopt;
+  return found->combo_row;
+}
+
+bool MemoryEngine::setTextSelection(WindowId window, ControlId control, const TextSelection& selection) {
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    if (!takesText(target.description.kind)) return false;
+    int size = static_cast<int>(target.value.size());
+    int start = std::clamp(selection.start, 0, size);
+    target.selection = TextSelection{start, std::clamp(selection.length, 0, size - start)};
+    return true;
+  });
+}
+
+std::optional<TextSelection> MemoryEngine::textSelection(WindowId window, ControlId control) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, control);
+  if (found == nullptr || !takesText(found->description.kind)) return std::nullopt;
+  return found->selection;
+}
+
+bool MemoryEngine::reportKeystrokes(WindowId window, ControlId control, bool on) {
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    if (!takesText(target.description.kind)) return false;
+    target.reports_keystrokes = on;
+    return true;
+  });
+}
+
+bool MemoryEngine::addControl(WindowId window, const ControlDescription& control) {
+  return changeWindow(window, [&](Window& found) {
+    auto& controls = found.state.controls;
+    if (control.id == 0 || controls.contains(control.id) || found.state.menu_items.contains(control.id)) {
+      return false;
+    }
+    if (control.parent != 0 && !controls.contains(control.parent)) return false;
+    if (control.over.list != 0) {
+      auto list = controls.find(control.over.list);
+      if (list == controls.end() || list->second.description.kind != ControlKind::kList) return false;
+    }
+    found.state.control_order.push_back(control.id);
+    controls.emplace(control.id, initialControl(control));
+    return true;
+  });
+}
+
+bool MemoryEngine::removeControl(WindowId window, ControlId control) {
+  return changeWindow(window, [&](Window& found) {
+    auto& controls = found.state.controls;
+    if (!controls.contains(control)) return false;
+    // Whatever sits inside the control goes with it.
+    std::set<ControlId> going{control};
+    for (ControlId id : found.state.control_order) {
+      if (going.contains(controls.at(id).description.parent)) going.insert(id);
+    }
+    std::erase_if(found.state.control_order, [&](ControlId id) { return going.contains(id); });
+    for (ControlId id : going) controls.erase(id);
+    if (going.contains(found.state.focus)) found.state.focus = 0;
+    return true;
+  });
+}
+
+bool MemoryEngine::userKeystroke(WindowId window, ControlId control, int key_code) {
+  return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
+    if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
+    std::string& text = target.value;
+    TextSelection& at = target.selection;
+    int size = static_cast<int>(text.size());
+    at.start = std::clamp(at.start, 0, size);
+    at.length = std::clamp(at.length, 0, size - at.start);
+    auto start = static_cast<std::size_t>(at.start);
+    if (key_code == key::kBackspace) {
+      if (at.length > 0) {
+        text.erase(start, static_cast<std::size_t>(at.length));
+      } else if (at.start > 0) {
+        text.erase(start - 1, 1);
+        --at.start;
+      } else {
+        return false;
+      }
+    } else if (key_code >= 0x20 && key_code <= 0xFF) {
+      text.replace(start, static_cast<std::size_t>(at.length), 1, static_cast<char>(key_code));
+      ++at.start;
+    } else {
+      return false;
+    }
+    at.length = 0;
+    if (target.reports_keystrokes) queue(found, Event{event::kNewSelection, control, window, key_code, 0});
+    return true;
+  });
+}
+
+bool MemoryEngine::userKeystrokeApplied(WindowId window, ControlId control, const std::string& value,
+                                        const TextSelection& at, int key_code) {
+  return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
+    if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
+    target.value = value;
+    int size = static_cast<int>(value.size());
+    int start = std::clamp(at.start, 0, size);
+    target.selection = TextSelection{start, std::clamp(at.length, 0, size - start)};
+    if (target.reports_keystrokes) queue(found, Event{event::kNewSelection, control, window, key_code, 0});
     return true;
   });
 }

@@ -34,6 +34,9 @@ struct ControlSnapshot {
   int thumb = 0;
   int visible_rows = 0;
   PageView pages;  // page views
+  int combo_row = 0;        // combos: the selected row of the drop-down list
+  TextSelection selection;  // entries and combos
+  bool reports_keystrokes = false;
   int pointed_row = 0;  // lists: the row under the mouse at the last click
 };
 
@@ -64,6 +67,7 @@ struct WindowSnapshot {
   int timer_hundredths = 0;
   int beeps = 0;
   std::thread::id owner;
+  WindowId owner_window = 0;  // a tool window's owner (its events queue there)
 };
 
 enum class FrameArrangement : std::uint8_t { kTile, kCascade, kArrangeIcons };
@@ -109,6 +113,14 @@ class MemoryEngine : public WindowEngine {
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
   bool arrangeIcons(WindowId frame) override;
+  std::optional<ControlState> controlState(WindowId window, ControlId control) override;
+  bool setComboRow(WindowId window, ControlId combo, int row) override;
+  std::optional<int> comboRow(WindowId window, ControlId combo) override;
+  bool setTextSelection(WindowId window, ControlId control, const TextSelection& selection) override;
+  std::optional<TextSelection> textSelection(WindowId window, ControlId control) override;
+  bool reportKeystrokes(WindowId window, ControlId control, bool on) override;
+  bool addControl(WindowId window, const ControlDescription& control) override;
+  bool removeControl(WindowId window, ControlId control) override;
 
   // Inspection.
   std::optional<WindowSnapshot> snapshot(WindowId window) const;
@@ -135,6 +147,13 @@ class MemoryEngine : public WindowEngine {
   bool userDropsDown(WindowId window, ControlId combo);                 // + DroppingDown, DroppedDown
   bool userFocuses(WindowId window, ControlId control);                 // + Selected
   bool userKey(WindowId window, int key_code);                          // AlertKey when alerted
+  // One keystroke in an entry or a combo's entry part at its cursor: a character replaces the
+  // selected text, BackSpace (8) deletes it or the character before the cursor. NewSelection
+  // follows when the control reports keystrokes.
+  bool userKeystroke(WindowId window, ControlId control, int key_code);
+  // The same when a widget has applied the keystroke itself: the text and cursor it left.
+  bool userKeystrokeApplied(WindowId window, ControlId control, const std::string& value,
+                            const TextSelection& at, int key_code);
   // A double click on a row: the row selected (NewSelection), then key 5 when alerted.
   bool userDoubleClicks(WindowId window, ControlId list, int row);
   // The right button released over a row: key 130 when alerted (the browse selects the row).

@@ -47,6 +47,14 @@ enum class ControlKind : std::uint8_t {
   kPageView,     // report pages (ui/page_view.h); value = the number of the page last chosen
 };
 
+// Where an entry laid over a list's cell sits (edit in place): the engine places and sizes it
+// over that cell, and `at` does not count.
+struct ListCell {
+  ControlId list = 0;  // 0: not over a list
+  int row = 0;         // 1-based, as the list's value
+  int column = 0;      // 1-based
+};
+
 struct ControlDescription {
   ControlId id = 0;
   ControlKind kind = ControlKind::kPrompt;
@@ -66,6 +74,8 @@ struct ControlDescription {
   bool has_scroll_bar = true;   // lists: the scroll bar that stands for the whole file
   int low = 0;                  // spins: the range of the number
   int high = 0;
+  std::string icon;             // buttons: the icon shown beside or instead of the text
+  ListCell over;                // entries: laid over a list's cell
 };
 
 struct MenuItem {
@@ -89,6 +99,21 @@ struct WindowDescription {
   std::vector<MenuItem> menu;
   std::vector<int> status_widths;  // one zone per entry; empty: no status bar
   std::vector<ControlDescription> controls;
+  // A tool window of another window (a toolbox): its events queue for that window, whose
+  // procedure tells them apart by Event::window. 0: the window's events are its own.
+  WindowId owner = 0;
+};
+
+// What a menu item that acts for a control needs to know of it.
+struct ControlState {
+  bool enabled = true;
+  bool hidden = false;
+};
+
+// The selected part of an entry's text, in characters from 0.
+struct TextSelection {
+  int start = 0;
+  int length = 0;
 };
 
 // Where a window is and how big, as the INI file keeps it.

@@ -45,6 +45,15 @@ class NoWindows final : public WindowEngine {
   unsigned messageBox(const MessageBoxRequest& request) override { return defaultAnswer(request); }
   std::optional<std::string> fileOpenDialog(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice&) override { return std::nullopt; }
+  int popupMenu(WindowId, const std::string&) override { return 0; }
+  std::optional<ControlState> controlState(WindowId, ControlId) override { return std::nullopt; }
+  bool setComboRow(WindowId, ControlId, int) override { return false; }
+  std::optional<int> comboRow(WindowId, ControlId) override { return std::nullopt; }
+  bool setTextSelection(WindowId, ControlId, const TextSelection&) override { return false; }
+  std::optional<TextSelection> textSelection(WindowId, ControlId) override { return std::nullopt; }
+  bool reportKeystrokes(WindowId, ControlId, bool) override { return false; }
+  bool addControl(WindowId, const ControlDescription&) override { return false; }
+  bool removeControl(WindowId, ControlId) override { return false; }
 };
 
 NoWindows no_windows;

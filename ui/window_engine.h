@@ -162,6 +162,31 @@ class WindowEngine {
   // The chosen file's path, nothing when cancelled.
   virtual std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) = 0;
+
+  // Popup menus, combos, entries over list cells and what menu items that act for a control
+  // need to know of it.
+
+  // Shows the menu (its text as ui/popup_text.h describes) at the mouse over the window and
+  // waits with the run lock released: the number of the chosen item, 0 when the user dismisses
+  // the menu (or chooses a disabled item).
+  virtual int popupMenu(WindowId window, const std::string& text) = 0;
+  // Whether a control or menu item is enabled and shown.
+  virtual std::optional<ControlState> controlState(WindowId window, ControlId control) = 0;
+  // The row of a combo's drop-down list that is selected (1-based, 0 for none); the entry part
+  // is the combo's value.
+  virtual bool setComboRow(WindowId window, ControlId combo, int row) = 0;
+  virtual std::optional<int> comboRow(WindowId window, ControlId combo) = 0;
+  // The selected part of an entry's (or a combo's entry part's) text, in characters; the cursor
+  // stands at its end. Setting the value puts the cursor after the text.
+  virtual bool setTextSelection(WindowId window, ControlId control, const TextSelection& selection) = 0;
+  virtual std::optional<TextSelection> textSelection(WindowId window, ControlId control) = 0;
+  // With `on`, every keystroke that changes the entry's text gives EVENT:NewSelection on it,
+  // after the text has changed, with the key code (BackSpace 8, or the character typed).
+  virtual bool reportKeystrokes(WindowId window, ControlId control, bool on) = 0;
+  // Controls added to and removed from an open window (an entry laid over a list cell).
+  // Adding fails for a number in use or a parent the window lacks.
+  virtual bool addControl(WindowId window, const ControlDescription& control) = 0;
+  virtual bool removeControl(WindowId window, ControlId control) = 0;
 };
 
 // The process's engine. Until one is installed, windowEngine() answers with an engine that

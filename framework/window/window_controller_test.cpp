@@ -17,7 +17,7 @@ using Strings = std::vector<std::string>;
 
 enum : ui::ControlId { kFam = 1, kBirth, kStrach, kRate, kSex, kOk, kCancel };
 
-class FormTest : public testing::ManagerTest {
+class FormTest : public testing::WindowTest {
  protected:
   WindowDefinition staffForm() {
     WindowBuilder form("veltrano$TEST01", "StaffUp", "Update the staff File");

@@ -16,6 +16,8 @@
 #include "framework/relation_guard.h"
 #include "framework/table_manager.h"
 #include "platform/codepage.h"
+#include "runtime/datetime/char_tables.h"
+#include "runtime/datetime/environment.h"
 #include "runtime/values/field_value.h"
 
 namespace veltrano::framework::testing {
@@ -110,6 +112,20 @@ class StaffTable {
   std::unique_ptr<storage::DeclaredFile> file;
   TableManager manager;
   RelationGuard guard;
+};
+
+// The managers' fixture with the shipped locale, whose Cyrillic case pairs the case-insensitive
+// keys, locators and filters need.
+class WindowTest : public ManagerTest {
+ protected:
+  void SetUp() override {
+    runtime::loadEnvironment(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
+    ManagerTest::SetUp();
+  }
+  void TearDown() override {
+    ManagerTest::TearDown();
+    runtime::charTables() = runtime::CharTables::defaults();
+  }
 };
 
 // A procedure on a thread of its own; the test waits for it to be idle (waiting for its next

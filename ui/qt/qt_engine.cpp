@@ -16,6 +16,8 @@
 #include <set>
 
 #include "ui/message_box_rules.h"
+#include "ui/popup_text.h"
+#include "ui/qt/qt_popup.h"
 #include "ui/qt/qt_window.h"
 #include "ui/qt/text.h"
 #include "ui/run_lock.h"
@@ -236,6 +238,17 @@ std::optional<PrinterChoice> QtEngine::printerSetupDialog(const PrinterChoice& c
         dialog->open();
       },
       Answer{});
+}
+
+int QtEngine::popupMenu(WindowId window, const std::string& text) {
+  if (!snapshot(window)) return 0;
+  return impl_->ask<int>(
+      [this, window, entries = parsePopupText(text)](std::shared_ptr<std::promise<int>> promise) {
+        auto found = impl_->windows.find(window);
+        QWidget* parent = found != impl_->windows.end() ? found->second->top() : impl_->dialogParent();
+        showPopupMenu(entries, parent, [promise](int chosen) { promise->set_value(chosen); });
+      },
+      0);
 }
 
 bool QtEngine::saveScreenshot(WindowId window, const std::string& path) {

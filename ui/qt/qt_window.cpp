@@ -33,6 +33,7 @@
 #include <charconv>
 
 #include "ui/list_format.h"
+#include "ui/qt/qt_icons.h"
 #include "ui/qt/text.h"
 #include "ui/report/qt/page_view_widget.h"
 
@@ -236,26 +237,73 @@ void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
 }
 
 void QtWindow::buildControls(const WindowSnapshot& shown) {
-  for (ControlId id : shown.control_order) {
-    const ControlSnapshot& control = shown.controls.at(id);
-    QWidget* parent = content_;
-    if (control.description.parent != 0) {
-      auto found = controls_.find(control.description.parent);
-      if (found != controls_.end()) parent = found->second;
-    }
-    QWidget* widget = buildControl(control, parent);
-    if (widget == nullptr) continue;
-    controls_[id] = widget;
-    if (control.description.kind == ControlKind::kTab) continue;  // placed by its sheet
-    const Rect& at = control.description.at;
-    if (at.width > 0 && at.height > 0) {
-      widget->setGeometry(rectOf(at));
-    } else {
-      widget->move(at.x, at.y);
-      widget->adjustSize();
-    }
-    if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
+  for (ControlId id : shown.control_order) placeControl(shown.controls.at(id));
+}
+
+void QtWindow::placeControl(const ControlSnapshot& control) {
+  ControlId id = control.description.id;
+  QWidget* parent = content_;
+  if (control.description.parent != 0) {
+    auto found = controls_.find(control.description.parent);
+    if (found != controls_.end()) parent = found->second;
   }
+  QWidget* widget = buildControl(control, parent);
+  if (widget == nullptr) return;
+  controls_[id] = widget;
+  if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
+  if (control.description.kind == ControlKind::kTab) return;  // placed by its sheet
+  if (const ListCell& cell = control.description.over; cell.list != 0) {
+    auto list = lists_.find(cell.list);
+    if (list != lists_.end()) {
+      list->second.table->setCellWidget(cell.row - 1, cell.column - 1, widget);
+      return;
+    }
+  }
+  const Rect& at = control.description.at;
+  if (at.width > 0 && at.height > 0) {
+    widget->setGeometry(rectOf(at));
+  } else {
+    widget->move(at.x, at.y);
+    widget->adjustSize();
+  }
+  if (shown_) widget->show();
+}
+
+// Controls the procedure added since the window opened get their widgets, and the widgets of
+// controls it removed go (a child's widget goes with its parent's).
+void QtWindow::followAddedAndRemoved(const WindowSnapshot& shown) {
+  std::vector<ControlId> gone;
+  for (const auto& [id, widget] : controls_) {
+    if (!shown.controls.contains(id)) gone.push_back(id);
+  }
+  for (ControlId id : gone) {
+    QWidget* widget = controls_.at(id);
+    bool parent_goes = std::any_of(gone.begin(), gone.end(), [&](ControlId other) {
+      return other != id && controls_.at(other)->isAncestorOf(widget);
+    });
+    if (!parent_goes) delete widget;
+  }
+  for (ControlId id : gone) {
+    controls_.erase(id);
+    lists_.erase(id);
+  }
+  for (ControlId id : shown.control_order) {
+    if (!controls_.contains(id)) placeControl(shown.controls.at(id));
+  }
+}
+
+void QtWindow::reportEdit(ControlId id, QLineEdit* entry, const QString& text) {
+  // The keystroke is read from what it did: a shorter text was a BackSpace, anything else
+  // typed the character before the cursor.
+  QString before = entry->property("veltranoText").toString();
+  entry->setProperty("veltranoText", text);
+  int cursor = entry->cursorPosition();
+  int key = key::kBackspace;
+  if (text.size() >= before.size() && cursor > 0) {
+    std::string typed = fromQt(text.mid(cursor - 1, 1));
+    key = typed.empty() ? 0 : static_cast<unsigned char>(typed[0]);
+  }
+  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{cursor, 0}, key);
 }
 
 QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent) {
@@ -266,7 +314,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       connect(entry, &QLineEdit::textEdited, this,
-              [this, id](const QString& text) { engine_.userEdits(id_, id, fromQt(text)); });
+              [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {
         if (!entry->isModified() || applying_) return;
         entry->setModified(false);
@@ -286,6 +334,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     }
     case ControlKind::kButton: {
       auto* button = new QPushButton(toQt(control.text), parent);
+      if (!control.description.icon.empty()) button->setIcon(runtimeIcon(control.description.icon));
       button->setDefault(control.description.default_button);
       button->setAutoDefault(false);
       connect(button, &QPushButton::clicked, this, [this, id] { engine_.userPresses(id_, id); });
@@ -328,7 +377,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       connect(combo, &QComboBox::activated, this,
               [this, id](int index) { engine_.userSelectsRow(id_, id, index + 1); });
       connect(combo->lineEdit(), &QLineEdit::textEdited, this,
-              [this, id](const QString& text) { engine_.userEdits(id_, id, fromQt(text)); });
+              [this, id, combo](const QString& text) { reportEdit(id, combo->lineEdit(), text); });
       connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, id, combo] {
         if (!combo->lineEdit()->isModified() || applying_) return;
         combo->lineEdit()->setModified(false);
@@ -558,6 +607,7 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
       timer_->stop();
     }
   }
+  followAddedAndRemoved(shown);
   for (ControlId id : shown.control_order) refreshControl(shown, shown.controls.at(id));
   if (shown.focus != 0) {
     auto found = controls_.find(shown.focus);
@@ -582,6 +632,8 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       auto* entry = static_cast<QLineEdit*>(widget);
       QString text = toQt(control.value);
       if (entry->text() != text) entry->setText(text);
+      entry->setProperty("veltranoText", text);
+      if (entry->hasFocus()) entry->setSelection(control.selection.start, control.selection.length);
       entry->setReadOnly(control.read_only);
       break;
     }
@@ -650,8 +702,11 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
         combo->clear();
         combo->addItems(items);
       }
+      if (combo->currentIndex() != control.combo_row - 1) combo->setCurrentIndex(control.combo_row - 1);
       QString text = toQt(control.value);
       if (combo->currentText() != text) combo->setEditText(text);
+      combo->lineEdit()->setProperty("veltranoText", text);
+      combo->lineEdit()->setSelection(control.selection.start, control.selection.length);
       break;
     }
     case ControlKind::kImage: {
