@@ -13,7 +13,6 @@ namespace {
 using namespace preview;
 
 constexpr int kToolRow = 34;
-constexpr int kFrameRoom = 52;  // the menu bar and the status bar, outside the controls' canvas
 
 ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {},
                                std::string tip = {}) {
@@ -154,12 +153,12 @@ void PagePreview::describe() {
   down.value = std::to_string(PAGESDOWN);
   controls.push_back(down);
   controls.push_back(control(kZoomPrompt, ui::ControlKind::kPrompt, {726, 9, 74, 20}, "Z&oom:"));
-  ui::ControlDescription zoom = control(kZoomBox, ui::ControlKind::kCombo, {800, 5, 150, 24}, {},
+  ui::ControlDescription zoom = control(kZoomBox, ui::ControlKind::kCombo, {800, 5, 190, 24}, {},
                                         "Set zoom to standard or user defined value");
   zoom.read_only = ALLOWUSERZOOM == 0;
   controls.push_back(zoom);
   controls.push_back(control(kPages, ui::ControlKind::kPageView,
-                             {0, kToolRow, WINWIDTH, std::max(WINHEIGHT - kToolRow - kFrameRoom, 100)}));
+                             {0, kToolRow, WINWIDTH, std::max(WINHEIGHT - kToolRow, 100)}));
 
   WindowDefinition definition;
   definition.window = std::move(window);

@@ -97,7 +97,7 @@ class PagePreview : public WindowController {
   std::uint8_t WINDOWSIZESET = 0;
   int WINXPOS = 0;
   int WINYPOS = 0;
-  int WINWIDTH = 900;
+  int WINWIDTH = 1000;
   int WINHEIGHT = 680;
   std::vector<ZoomEntry> ZOOMQUEUE;
   std::size_t ZOOMINDEX = 1;

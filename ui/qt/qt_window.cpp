@@ -238,6 +238,19 @@ void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
 
 void QtWindow::buildControls(const WindowSnapshot& shown) {
   for (ControlId id : shown.control_order) placeControl(shown.controls.at(id));
+  // A prompt's mnemonic ("&Страница:") takes the user to the control after it, as it always has.
+  QLabel* waiting_for_buddy = nullptr;
+  for (ControlId id : shown.control_order) {
+    auto widget = controls_.find(id);
+    if (widget == controls_.end()) continue;
+    if (shown.controls.at(id).description.kind == ControlKind::kPrompt) {
+      bool mnemonic = shown.controls.at(id).text.find('&') != std::string::npos;
+      waiting_for_buddy = mnemonic ? static_cast<QLabel*>(widget->second) : nullptr;
+    } else if (waiting_for_buddy != nullptr) {
+      waiting_for_buddy->setBuddy(widget->second);
+      waiting_for_buddy = nullptr;
+    }
+  }
 }
 
 void QtWindow::placeControl(const ControlSnapshot& control) {

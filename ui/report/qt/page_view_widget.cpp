@@ -12,6 +12,7 @@ namespace veltrano::ui::report::qt {
 PageViewWidget::PageViewWidget(QWidget* parent, std::function<void(int)> scroll,
                                std::function<void(int, bool)> chosen)
     : QAbstractScrollArea(parent), scroll_(std::move(scroll)), chosen_(std::move(chosen)) {
+  setObjectName(QString::fromLatin1(kObjectName));
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setAutoFillBackground(true);
   QPalette desk = viewport()->palette();

@@ -14,6 +14,8 @@ namespace veltrano::ui::report::qt {
 
 class PageViewWidget : public QAbstractScrollArea {
  public:
+  static constexpr const char* kObjectName = "veltranoPageView";
+
   // scroll: Qt's key (Qt::Key_PageUp …); chosen: the report's number of the page, and whether
   // it was opened (double-clicked).
   PageViewWidget(QWidget* parent, std::function<void(int key)> scroll,

@@ -1,0 +1,138 @@
+// A two-page report in the print preview on the Qt engine (offscreen): at page width, as
+// tiles, and the progress window of a report over it. Screenshots land in the build
+// directory's screenshots/ for a person to look at.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <atomic>
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "framework/report/page_preview.h"
+#include "framework/report/report_texts.h"
+#include "platform/codepage.h"
+#include "ui/qt/qt_engine.h"
+#include "ui/report/qt/page_view_widget.h"
+#include "ui/report/qt/qt_report_output.h"
+#include "ui/report/table_report.h"
+
+namespace veltrano::framework {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::ru;
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+QString screenshotPath(const char* name) {
+  QByteArray build = qgetenv("VELTRANO_BUILD_DIR");
+  QDir directory(build.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(build));
+  directory.mkpath(QStringLiteral("screenshots"));
+  return directory.filePath(QStringLiteral("screenshots/") + QLatin1String(name));
+}
+
+// A drawn page has text in many shades of grey; an empty view has a handful of colours.
+std::size_t distinctColours(const QImage& image) {
+  std::set<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 2) {
+    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+  }
+  return colours.size();
+}
+
+ui::report::ReportPages twoPages() {
+  ui::report::TableReport table;
+  table.name = "VELTR113";
+  table.title = {ru("Общий список сотрудников")};
+  table.columns = {{ru("Фамилия И.О."), "fio", "@s30", 5500, ui::report::Align::kDefault, {}},
+                   {ru("Должность"), "post", "@s40", 6000, ui::report::Align::kDefault, {}},
+                   {ru("Дата приема"), "hired", "@d6.", 2500, ui::report::Align::kDefault, {}}};
+  std::string error;
+  ui::report::ReportLayout layout(
+      ui::report::CompiledReport::compile(ui::report::tableReport(table), &error));
+  const char* posts[] = {"Врач-терапевт участковый", "Медицинская сестра палатная", "Санитарка",
+                         "Фельдшер-лаборант"};
+  for (int record = 1; record <= 75; ++record) {
+    layout.print(ui::report::kTableRow,
+                 std::vector<std::string>{ru("Сотрудникова Е.") + std::to_string(record),
+                                          ru(posts[record % 4]), std::to_string(80000 + record * 11)});
+  }
+  return layout.close();
+}
+
+TEST(ReportPreviewSmoke, TwoPagesAtPageWidthAndTiled) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char program[] = "report_smoke_tests";
+  char* argv[] = {program, nullptr};
+  QApplication application(argc, argv);
+  ui::qt::QtEngine engine;
+  ui::ScopedWindowEngine installed(engine);
+  ui::report::qt::QtReportOutput output;
+  ui::report::ScopedReportOutput output_installed(output);
+  Translator translator;
+  translator.AddTranslation(reportTextsRussian());
+
+  ui::report::ReportPages pages = twoPages();
+  ASSERT_EQ(pages.pages.size(), 2u);
+  PagePreview preview;
+  preview.TRANSLATOR = &translator;
+  std::atomic<bool> finished{false};
+  std::thread procedure([&] {
+    preview.Display(pages);
+    finished = true;
+  });
+
+  ui::WindowId window = 0;
+  ASSERT_TRUE(pumpUntil([&] {
+    window = engine.findWindow(kPreviewSection);
+    return window != 0 && engine.waitUntilIdle(window, 1ms);
+  }));
+  ui::report::qt::PageViewWidget* view = nullptr;
+  ASSERT_TRUE(pumpUntil([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      // The page view has no meta-object of its own: found by its name.
+      auto* found = widget->findChild<QAbstractScrollArea*>(ui::report::qt::PageViewWidget::kObjectName);
+      if (found != nullptr) view = static_cast<ui::report::qt::PageViewWidget*>(found);
+    }
+    return view != nullptr && !view->view().pages.empty();
+  }));
+  auto* page_box = view->window()->findChild<QSpinBox*>();
+  ASSERT_NE(page_box, nullptr);
+  EXPECT_EQ(page_box->toolTip(), QStringLiteral("Введите номер страницы от 1 до 2"));
+  EXPECT_EQ(page_box->maximum(), 2);
+  EXPECT_EQ(view->layout().pages.size(), 1u);
+  QImage width = view->window()->grab().toImage();
+  width.save(screenshotPath("report_preview_page_width.png"));
+  EXPECT_GT(distinctColours(view->grab().toImage()), 20u);
+
+  ASSERT_TRUE(engine.userPresses(window, preview::kMenuZoom));
+  ASSERT_TRUE(
+      pumpUntil([&] { return view->view().zoom == ui::kZoomTile && view->layout().pages.size() == 2; }));
+  pumpUntil([] { return false; }, 200ms);
+  QImage tiles = view->window()->grab().toImage();
+  tiles.save(screenshotPath("report_preview_tiled.png"));
+  EXPECT_GT(distinctColours(view->grab().toImage()), 20u);
+  EXPECT_LT(view->layout().pages[0].x, view->layout().pages[1].x) << "the two pages stand side by side";
+
+  ASSERT_TRUE(engine.userPresses(window, preview::kExitButton));
+  ASSERT_TRUE(pumpUntil([&] { return finished.load(); }));
+  procedure.join();
+}
+
+}  // namespace
+}  // namespace veltrano::framework
