@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "framework/report/report_command.h"
 #include "framework/report/report_texts.h"
 #include "framework/window/window_test_support.h"
 #include "ui/headless_engine.h"
@@ -177,10 +178,10 @@ TEST_F(ReportRunnerTest, WithoutAScreenWritesThePdfAndTheCsvAndWithoutAPreviewPr
   std::filesystem::path directory =
       std::filesystem::temp_directory_path() / ("veltrano_report_files_" + std::to_string(::getpid()));
   std::filesystem::create_directories(directory);
-  {
-    ScopedReportFiles files({(directory / "list.pdf").string(), (directory / "list.csv").string()});
-    EXPECT_EQ(report.Run(), kResponseCompleted);
-  }
+  ReportCommandResult done = produceReportFiles(
+      [&] { return report.Run(); }, {(directory / "list.pdf").string(), (directory / "list.csv").string()});
+  EXPECT_TRUE(done.written);
+  EXPECT_TRUE(done.messages.empty());
   EXPECT_EQ(output.writtenFiles(), std::vector<std::string>{(directory / "list.pdf").string()});
   auto csv = ui::report::readWholeFile((directory / "list.csv").string());
   ASSERT_TRUE(csv);
@@ -188,12 +189,15 @@ TEST_F(ReportRunnerTest, WithoutAScreenWritesThePdfAndTheCsvAndWithoutAPreviewPr
   EXPECT_EQ(text.rfind("\xEF\xBB\xBF№;Фамилия;Отделение\r\n1;Фамилия1001;ТЕР\r\n", 0), 0u)
       << text.substr(0, 80);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 121);
-  {
-    ScopedReportFiles files({{}, (directory / "missing" / "list.csv").string()});
-    EXPECT_EQ(report.Run(), kResponseCancelled);
-    ASSERT_FALSE(engine.shownMessageBoxes().empty());
-    EXPECT_NE(engine.shownMessageBoxes().back().text.find(ru("Не удалось записать файл")), std::string::npos);
-  }
+  done =
+      produceReportFiles([&] { return report.Run(); }, {{}, (directory / "missing" / "list.csv").string()});
+  EXPECT_FALSE(done.written);
+  ASSERT_EQ(done.messages.size(), 1u);
+  EXPECT_NE(done.messages[0].find(ru("Не удалось записать файл")), std::string::npos);
+  process.SetFilter("STF:NUM > 100000");
+  done = produceReportFiles([&] { return report.Run(); }, {(directory / "none.pdf").string(), {}});
+  EXPECT_EQ(done.messages, std::vector<std::string>{ru("С такими параметрами записей НЕТ.")});
+  process.SetFilter("");
   std::filesystem::remove_all(directory);
 
   // No preview: printed at once on the printer chosen, or the reason shown when none is.
