@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "framework/report/described_controls.h"
 #include "framework/report/preview_dialogs.h"
 #include "framework/report/report_printer.h"
 #include "framework/window/window_resize.h"
@@ -13,17 +14,6 @@ namespace {
 using namespace preview;
 
 constexpr int kToolRow = 34;
-
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {},
-                               std::string tip = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  described.tip = std::move(tip);
-  return described;
-}
 
 ui::MenuItem item(ui::ControlId id, std::string text) {
   ui::MenuItem made;
@@ -121,16 +111,13 @@ void PagePreview::describe() {
   int pages = PageCount();
   auto& controls = window.controls;
   controls.push_back(
-      control(kPrintButton, ui::ControlKind::kButton, {4, 4, 76, 26}, "Print", "Print this report"));
-  controls.push_back(control(kExitButton, ui::ControlKind::kButton, {84, 4, 76, 26}, "Exit",
-                             "Exit without printing the report"));
-  controls.push_back(control(kZoomButton, ui::ControlKind::kButton, {164, 4, 76, 26}, "Zoom",
-                             "Zoom in on a page of the report"));
-  controls.push_back(control(kPagePrompt, ui::ControlKind::kPrompt, {252, 9, 72, 20}, "&Page:"));
-  ui::ControlDescription page_box = control(kPageBox, ui::ControlKind::kSpin, {324, 5, 64, 24});
-  page_box.low = 1;
-  page_box.high = std::max(pages, 1);
-  page_box.value = "1";
+      describedControl(kPrintButton, ui::ControlKind::kButton, {4, 4, 76, 26}, "Print", "Print this report"));
+  controls.push_back(describedControl(kExitButton, ui::ControlKind::kButton, {84, 4, 76, 26}, "Exit",
+                                      "Exit without printing the report"));
+  controls.push_back(describedControl(kZoomButton, ui::ControlKind::kButton, {164, 4, 76, 26}, "Zoom",
+                                      "Zoom in on a page of the report"));
+  controls.push_back(describedControl(kPagePrompt, ui::ControlKind::kPrompt, {252, 9, 72, 20}, "&Page:"));
+  ui::ControlDescription page_box = describedSpin(kPageBox, {324, 5, 64, 24}, 1, std::max(pages, 1), 1);
   if (pages > 1) {
     // Composed after translation, so the translator leaves it as it is.
     page_box.tip = translated("Enter a page number from 1 to ") + std::to_string(pages);
@@ -138,27 +125,20 @@ void PagePreview::describe() {
     page_box.disabled = true;
   }
   controls.push_back(page_box);
-  controls.push_back(control(kAcrossPrompt, ui::ControlKind::kPrompt, {398, 9, 112, 20}, "&Across:"));
-  ui::ControlDescription across = control(kAcrossBox, ui::ControlKind::kSpin, {510, 5, 48, 24}, {},
-                                          "Select the number of thumbnails in a row");
-  across.low = 1;
-  across.high = 8;
-  across.value = std::to_string(PAGESACROSS);
-  controls.push_back(across);
-  controls.push_back(control(kDownPrompt, ui::ControlKind::kPrompt, {568, 9, 100, 20}, "&Down:"));
-  ui::ControlDescription down = control(kDownBox, ui::ControlKind::kSpin, {668, 5, 48, 24}, {},
-                                        "Select the number of thumbnails in a column");
-  down.low = 1;
-  down.high = 8;
-  down.value = std::to_string(PAGESDOWN);
-  controls.push_back(down);
-  controls.push_back(control(kZoomPrompt, ui::ControlKind::kPrompt, {726, 9, 74, 20}, "Z&oom:"));
-  ui::ControlDescription zoom = control(kZoomBox, ui::ControlKind::kCombo, {800, 5, 190, 24}, {},
-                                        "Set zoom to standard or user defined value");
+  controls.push_back(
+      describedControl(kAcrossPrompt, ui::ControlKind::kPrompt, {398, 9, 112, 20}, "&Across:"));
+  controls.push_back(describedSpin(kAcrossBox, {510, 5, 48, 24}, 1, 8, PAGESACROSS,
+                                   "Select the number of thumbnails in a row"));
+  controls.push_back(describedControl(kDownPrompt, ui::ControlKind::kPrompt, {568, 9, 100, 20}, "&Down:"));
+  controls.push_back(describedSpin(kDownBox, {668, 5, 48, 24}, 1, 8, PAGESDOWN,
+                                   "Select the number of thumbnails in a column"));
+  controls.push_back(describedControl(kZoomPrompt, ui::ControlKind::kPrompt, {726, 9, 74, 20}, "Z&oom:"));
+  ui::ControlDescription zoom = describedControl(kZoomBox, ui::ControlKind::kCombo, {800, 5, 190, 24}, {},
+                                                 "Set zoom to standard or user defined value");
   zoom.read_only = ALLOWUSERZOOM == 0;
   controls.push_back(zoom);
-  controls.push_back(control(kPages, ui::ControlKind::kPageView,
-                             {0, kToolRow, WINWIDTH, std::max(WINHEIGHT - kToolRow, 100)}));
+  controls.push_back(describedControl(kPages, ui::ControlKind::kPageView,
+                                      {0, kToolRow, WINWIDTH, std::max(WINHEIGHT - kToolRow, 100)}));
 
   WindowDefinition definition;
   definition.window = std::move(window);

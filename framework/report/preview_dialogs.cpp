@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "framework/report/described_controls.h"
+
 namespace veltrano::framework {
 namespace {
 
@@ -11,15 +13,6 @@ enum : ui::ControlId { kGroup = 1, kTake = 2, kCancel = 3, kFirstNumber = 10 };
 constexpr int kPromptWidth = 130;
 constexpr int kSpinWidth = 70;
 constexpr int kLine = 28;
-
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  return described;
-}
 
 }  // namespace
 
@@ -55,27 +48,24 @@ std::optional<std::vector<int>> NumberDialog::Choose(const Translator* translato
   int top = group_.empty() ? 12 : 30;
   int height = top + static_cast<int>(numbers_.size()) * kLine + (group_.empty() ? 0 : 8);
   if (!group_.empty()) {
-    window.controls.push_back(control(kGroup, ui::ControlKind::kGroup, {8, 6, 240, height - 6}, group_));
+    window.controls.push_back(
+        describedControl(kGroup, ui::ControlKind::kGroup, {8, 6, 240, height - 6}, group_));
   }
   for (std::size_t at = 0; at < numbers_.size(); ++at) {
     const Number& number = numbers_[at];
     int y = top + static_cast<int>(at) * kLine;
     auto id = static_cast<ui::ControlId>(kFirstNumber + 2 * static_cast<int>(at));
-    window.controls.push_back(
-        control(id + 1, ui::ControlKind::kPrompt, {20, y + 4, kPromptWidth - 12, 20}, number.prompt));
-    ui::ControlDescription spin =
-        control(id, ui::ControlKind::kSpin, {20 + kPromptWidth, y, kSpinWidth, 24}, {});
-    spin.low = number.low;
-    spin.high = number.high;
-    spin.value = std::to_string(number.value);
-    spin.tip = number.tip;
-    window.controls.push_back(spin);
+    window.controls.push_back(describedControl(id + 1, ui::ControlKind::kPrompt,
+                                               {20, y + 4, kPromptWidth - 12, 20}, number.prompt));
+    window.controls.push_back(describedSpin(id, {20 + kPromptWidth, y, kSpinWidth, 24}, number.low,
+                                            number.high, number.value, number.tip));
   }
-  ui::ControlDescription take = control(kTake, ui::ControlKind::kButton, {60, height + 14, 90, 26}, take_);
+  ui::ControlDescription take =
+      describedControl(kTake, ui::ControlKind::kButton, {60, height + 14, 90, 26}, take_);
   take.default_button = true;
   take.tip = take_tip_;
   ui::ControlDescription cancel =
-      control(kCancel, ui::ControlKind::kButton, {158, height + 14, 90, 26}, "&Cancel");
+      describedControl(kCancel, ui::ControlKind::kButton, {158, height + 14, 90, 26}, "&Cancel");
   cancel.tip = group_.empty() ? "Cancel this selection" : "";
   window.controls.push_back(take);
   window.controls.push_back(cancel);

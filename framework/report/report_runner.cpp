@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "framework/report/described_controls.h"
 #include "framework/report/report_printer.h"
 #include "platform/codepage.h"
 #include "runtime/values/field_value.h"
@@ -17,15 +18,6 @@ std::optional<ReportFiles> report_files;
 std::optional<ReportFiles> filesInPlace() {
   std::lock_guard lock(files_mutex);
   return report_files;
-}
-
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  return described;
 }
 
 }  // namespace
@@ -56,9 +48,9 @@ void ReportRunner::describeProgressWindow() {
   window.hidden = DEFERWINDOW > 0 || filesInPlace().has_value();
   std::string complete = TRANSLATOR != nullptr ? TRANSLATOR->TranslateString("% Complete") : "% Complete";
   window.controls = {
-      control(progress::kBar, ui::ControlKind::kProgress, {12, 12, 296, 20}),
-      control(progress::kText, ui::ControlKind::kPrompt, {12, 40, 296, 18}, "0" + complete),
-      control(progress::kCancel, ui::ControlKind::kButton, {120, 68, 80, 26}, "Cancel"),
+      describedControl(progress::kBar, ui::ControlKind::kProgress, {12, 12, 296, 20}),
+      describedControl(progress::kText, ui::ControlKind::kPrompt, {12, 40, 296, 18}, "0" + complete),
+      describedControl(progress::kCancel, ui::ControlKind::kButton, {120, 68, 80, 26}, "Cancel"),
   };
   window.controls.back().default_button = true;
   WindowDefinition definition;

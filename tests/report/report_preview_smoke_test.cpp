@@ -18,6 +18,7 @@
 #include "framework/report/report_texts.h"
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
+#include "ui/qt/smoke_test_support.h"
 #include "ui/report/qt/page_view_widget.h"
 #include "ui/report/qt/qt_report_output.h"
 #include "ui/report/table_report.h"
@@ -27,32 +28,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::ru;
-
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
-
-QString screenshotPath(const char* name) {
-  QByteArray build = qgetenv("VELTRANO_BUILD_DIR");
-  QDir directory(build.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(build));
-  directory.mkpath(QStringLiteral("screenshots"));
-  return directory.filePath(QStringLiteral("screenshots/") + QLatin1String(name));
-}
-
-// A drawn page has text in many shades of grey; an empty view has a handful of colours.
-std::size_t distinctColours(const QImage& image) {
-  std::set<QRgb> colours;
-  for (int y = 0; y < image.height(); y += 2) {
-    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-  }
-  return colours.size();
-}
+using ui::qt::distinctColours;
+using ui::qt::pumpUntil;
+using ui::qt::screenshotPath;
 
 ui::report::ReportPages twoPages() {
   ui::report::TableReport table;

@@ -24,6 +24,7 @@
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
 #include "ui/qt/qt_window.h"
+#include "ui/qt/smoke_test_support.h"
 #include "ui/thread_table.h"
 
 namespace veltrano::ui::qt {
@@ -139,33 +140,6 @@ void employeeList(std::atomic<unsigned>& answer) {
     }
   }
   windows.closeWindow(window);
-}
-
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
-
-QString screenshotPath(const char* name) {
-  QByteArray build = qgetenv("VELTRANO_BUILD_DIR");
-  QDir directory(build.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(build));
-  directory.mkpath(QStringLiteral("screenshots"));
-  return directory.filePath(QStringLiteral("screenshots/") + QLatin1String(name));
-}
-
-// A blank or nearly blank picture has a handful of colours; a drawn window has many.
-std::size_t distinctColours(const QString& path) {
-  QImage image(path);
-  std::set<QRgb> colours;
-  for (int y = 0; y < image.height(); y += 2) {
-    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-  }
-  return colours.size();
 }
 
 QMessageBox* shownMessageBox() {
@@ -294,7 +268,7 @@ TEST(QtEngineSmoke, FrameChildListSheetAndMessageBox) {
   ASSERT_TRUE(pumpUntil([&] { return shownMessageBox() == nullptr && engine.openWindows().empty(); }));
 
   for (const QString& path : {before, passport, box_path}) {
-    EXPECT_GT(distinctColours(path), 20u) << path.toStdString();
+    EXPECT_GT(distinctColours(QImage(path)), 20u) << path.toStdString();
   }
 }
 
