@@ -161,6 +161,21 @@ void ViewManager::SetFilter(std::string_view filter, std::string_view id) {
                  std::move(named));
 }
 
+void ViewManager::SetFreeElement(std::string_view value) {
+  if (CURRENT == 0) return;
+  const SortOrder& order = CurrentOrder();
+  storage::FileControlBlock* primary = File(0);
+  if (!order.FREEELEMENT.FIELD.valid() || order.MAINKEY == nullptr || primary == nullptr) return;
+  runtime::storeText(*order.FREEELEMENT.FIELD.field, order.FREEELEMENT.FIELD.record, value);
+  bool after = false;
+  for (const std::int32_t component : order.MAINKEY->components) {
+    const runtime::FieldDescriptor& field =
+        primary->layout->field(static_cast<std::size_t>(std::abs(component)) - 1);
+    if (after) runtime::clearField(field, primary->record, component > 0 ? -1 : 1);
+    if (&field == order.FREEELEMENT.FIELD.field) after = true;
+  }
+}
+
 void ViewManager::takeCurrentValues(SortOrder& order) {
   if (order.LIMITTYPE == kLimitCurrent) {
     for (const FieldPairList::Pair& pair : order.RANGELIST.pairs()) copyField(pair.RIGHT, pair.LEFT);

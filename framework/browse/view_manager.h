@@ -35,7 +35,7 @@
 
 namespace veltrano::framework {
 
-class Locator;
+class StepLocator;
 class StepObject;
 
 // LIMITTYPE.
@@ -75,7 +75,7 @@ class ViewManager {
     const storage::KeyDescriptor* MAINKEY = nullptr;
     std::string ORDER;        // the view's order text: the key's components, then what is appended
     SavedPairList RANGELIST;  // LEFT: a key component; RIGHT: the value it is limited to
-    Locator* LOCATOR = nullptr;
+    StepLocator* LOCATOR = nullptr;
     std::vector<ResetField> RESETS;
     StepObject* THUMB = nullptr;
     std::deque<FieldCopy> values;  // the values a kLimitCurrent range keeps
@@ -122,6 +122,10 @@ class ViewManager {
   virtual void Reset();
   Level Next();
   Level Previous();
+
+  // Writes `value` into the current order's free key component and clears the components after
+  // it to their lowest, so that positioning from the buffer finds the first record at or after it.
+  void SetFreeElement(std::string_view value);
 
   SortOrder& CurrentOrder() { return (*ORDER)[CURRENT - 1]; }
   const SortOrder& CurrentOrder() const { return (*ORDER)[CURRENT - 1]; }
