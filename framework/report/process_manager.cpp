@@ -27,11 +27,13 @@ void ProcessManager::Reset() {
   descend_ = false;
   shown_ = -1;
   if (STEPMGR != nullptr && VALUEFIELD.valid()) {
-    ViewManager::Reset();
-    std::string low = ViewManager::Next() == kLevelBenign ? valueText() : std::string();
-    ViewManager::Reset();
-    std::string high = ViewManager::Previous() == kLevelBenign ? valueText() : low;
-    STEPMGR->SetLimit(low, high);
+    if (STEPMGR->NeedLimits()) {
+      ViewManager::Reset();
+      std::string low = ViewManager::Next() == kLevelBenign ? valueText() : std::string();
+      ViewManager::Reset();
+      std::string high = ViewManager::Previous() == kLevelBenign ? valueText() : low;
+      STEPMGR->SetLimit(low, high);
+    }
   } else if (RECORDSTOPROCESS == 0 && File(0) != nullptr) {
     RECORDSTOPROCESS =
         static_cast<std::int32_t>(storage::fileStatement(storage::Operation::RecordsFile, *File(0)));

@@ -17,20 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/browse/step_objects.h"
 #include "framework/browse/view_manager.h"
 #include "framework/translator.h"
 #include "ui/window_engine.h"
 
 namespace veltrano::framework {
-
-// What a step object offers the progress: the percentage a key value stands at between the
-// limits taken from the first and the last record of the order.
-class ProgressStep {
- public:
-  virtual ~ProgressStep() = default;
-  virtual int PercentileOf(std::string_view value) = 0;
-  virtual void SetLimit(std::string_view low, std::string_view high) = 0;
-};
 
 class ProcessManager : public ViewManager {
  public:
@@ -38,8 +30,8 @@ class ProcessManager : public ViewManager {
   // view, 3 after a fatal read.
   Level Next();
   // Puts the reading before the first record and starts the count: RECORDSTOPROCESS (when 0)
-  // becomes the primary file's number of records, or with a step object its limits are taken
-  // from VALUEFIELD of the first and the last record of the order.
+  // becomes the primary file's number of records, or a step object that needs limits takes
+  // them from VALUEFIELD of the first and the last record of the order.
   void Reset() override;
   // Shows the percentage in the progress window when it differs from the one shown.
   void SetProgress();
@@ -57,7 +49,7 @@ class ProcessManager : public ViewManager {
   ui::ControlId PTEXT = 0;             // the progress text
   std::int32_t RECORDSPROCESSED = 0;
   std::int32_t RECORDSTOPROCESS = 0;
-  ProgressStep* STEPMGR = nullptr;
+  StepObject* STEPMGR = nullptr;
   FieldRef VALUEFIELD;  // the key field whose value measures progress
 
  private:

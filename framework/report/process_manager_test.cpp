@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/browse/step_objects.h"
 #include "framework/window/window_test_support.h"
 
 namespace veltrano::framework {
@@ -64,6 +65,18 @@ TEST_F(ProcessManagerTest, ReadsChildViewsDepthFirstAndCountsTopLevelRecords) {
                                             "1 Борисов", "1 Григорьев"}));
   EXPECT_EQ(process.RECORDSPROCESSED, 2) << "child records are not counted";
   EXPECT_EQ(percentages, (std::vector<int>{20, 20, 20, 20, 40, 40, 40}));
+
+  // With a step object over the number, the progress is where the number stands between the
+  // first and the last head's (1 and 2).
+  NumericStep step;
+  process.STEPMGR = &step;
+  process.VALUEFIELD = field(staff, "STF:NUM");
+  process.Reset();
+  percentages.clear();
+  while (process.Next() == kLevelBenign) {
+    if (process.CHILDREAD == 0) percentages.push_back(process.Percentage());
+  }
+  EXPECT_EQ(percentages, (std::vector<int>{1, 100}));
 }
 
 }  // namespace

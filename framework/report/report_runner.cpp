@@ -93,8 +93,7 @@ bool ReportRunner::OpenReport() {
   opened_ = true;
   auto fail = [&](std::string reason) {
     OPENFAILED = 1;
-    ui::messageBox(ui::MessageBoxRequest{std::move(reason), REPORT.name, ui::kIconExclamation, ui::kButtonOk,
-                                         ui::kButtonOk});
+    tell(std::move(reason));
     return false;
   };
   if (PROCESS == nullptr)
@@ -233,7 +232,9 @@ void ReportRunner::deliver() {
     RunPreview();
     return;
   }
-  if (!printReport(pages_, currentPrinter(), REPORT.name)) RESPONSE = kResponseCancelled;
+  if (!printReport(pages_, currentPrinter(), REPORT.title.empty() ? REPORT.name : REPORT.title)) {
+    RESPONSE = kResponseCancelled;
+  }
 }
 
 bool ReportRunner::writeFiles(const ReportFiles& files) {
@@ -241,9 +242,15 @@ bool ReportRunner::writeFiles(const ReportFiles& files) {
   if (!files.pdf.empty()) failure = ui::report::reportOutput().writePdf(pages_, files.pdf);
   if (!failure && !files.csv.empty()) failure = ui::report::writeCsv(pages_, files.csv);
   if (!failure) return true;
-  ui::messageBox(
-      ui::MessageBoxRequest{*failure, REPORT.name, ui::kIconExclamation, ui::kButtonOk, ui::kButtonOk});
+  tell(*failure);
   return false;
+}
+
+// Under the report's title, which the clerk knows it by.
+void ReportRunner::tell(std::string message) const {
+  std::string caption = REPORT.title.empty() ? REPORT.name : REPORT.title;
+  ui::messageBox(
+      ui::MessageBoxRequest{std::move(message), caption, ui::kIconExclamation, ui::kButtonOk, ui::kButtonOk});
 }
 
 }  // namespace veltrano::framework

@@ -87,7 +87,6 @@ class ReportRunner : public WindowController {
   // Fields, after the window controller's.
   std::uint8_t DEFEROPENREPORT = 0;
   std::uint16_t DEFERWINDOW = 0;
-  std::uint8_t KEEPVISIBLE = 0;
   std::uint8_t OPENFAILED = 0;
   PagePreview* PREVIEW = nullptr;
   std::vector<ui::report::PagePointer> PREVIEWQUEUE;
@@ -97,7 +96,6 @@ class ReportRunner : public WindowController {
   std::uint8_t SKIPPREVIEW = 0;
   std::int64_t STARTTIME = 0;
   std::uint16_t TIMESLICE = 25;
-  std::uint8_t WAITCURSOR = 1;
   std::int16_t ZOOM = 0;  // the preview's first zoom; 0 for its own default
 
  private:
@@ -108,6 +106,7 @@ class ReportRunner : public WindowController {
   void deliver();
   bool writeFiles(const ReportFiles& files);
   void fillValues();
+  void tell(std::string message) const;
 
   std::unique_ptr<ui::report::ReportLayout> layout_;
   std::vector<std::function<std::string()>> value_of_;  // by the report's value index
