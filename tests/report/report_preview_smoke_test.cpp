@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "framework/report/page_preview.h"
+#include "framework/report/report_runner.h"
 #include "framework/report/report_texts.h"
+#include "framework/window/window_test_support.h"
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
 #include "ui/qt/smoke_test_support.h"
@@ -110,6 +112,84 @@ TEST(ReportPreviewSmoke, TwoPagesAtPageWidthAndTiled) {
   ASSERT_TRUE(engine.userPresses(window, preview::kExitButton));
   ASSERT_TRUE(pumpUntil([&] { return finished.load(); }));
   procedure.join();
+}
+
+// A report whose records take a while each, so that the progress window has time to be seen.
+class SlowReport : public ReportRunner {
+ public:
+  int OnRecord() override {
+    std::this_thread::sleep_for(3ms);
+    return ReportRunner::OnRecord();
+  }
+};
+
+TEST(ReportPreviewSmoke, ProgressWindowThenPreviewOfAStaffReport) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char program[] = "report_smoke_tests";
+  char* argv[] = {program, nullptr};
+  QApplication application(argc, argv);
+  ui::qt::QtEngine engine;
+  ui::ScopedWindowEngine installed(engine);
+  ui::report::qt::QtReportOutput output;
+  ui::report::ScopedReportOutput output_installed(output);
+  Translator translator;
+  translator.AddTranslation(reportTextsRussian());
+  ErrorManager errors;
+  errors.Init();
+  testing::DiskStorage disk;
+  testing::StaffTable staff(disk, errors);
+  std::vector<std::pair<std::string, std::string>> cards;
+  for (int card = 1; card <= 150; ++card) cards.emplace_back("Сотрудник" + std::to_string(card), "ТЕР");
+  staff.add(cards);
+
+  ProcessManager process;
+  process.Init(ViewDefinition{{}, {&staff.file->file()}}, &staff.guard);
+  process.RegisterSortOrder(staff.key("STF:NUM_KEY"));
+  PagePreview preview;
+  SlowReport report;
+  report.PRIMARY = &staff.guard;
+  report.ERRORS = &errors;
+  report.TRANSLATOR = &translator;
+  report.PROCESS = &process;
+  report.PREVIEW = &preview;
+  report.TIMESLICE = 10;
+  ui::report::TableReport table;
+  table.name = "VELTR113";
+  table.title = {ru("Список сотрудников")};
+  table.columns = {{ru("Фамилия"), "STF:FAM", "@s20", 6000, ui::report::Align::kDefault, {}}};
+  report.REPORT = ui::report::tableReport(table);
+  std::atomic<bool> finished{false};
+  std::thread procedure([&] {
+    report.Run();
+    finished = true;
+  });
+
+  QProgressBar* bar = nullptr;
+  ASSERT_TRUE(pumpUntil([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* found = widget->findChild<QProgressBar*>(); found != nullptr && found->value() > 0)
+        bar = found;
+    }
+    return bar != nullptr;
+  }));
+  QWidget* progress = bar->window();
+  EXPECT_EQ(progress->windowTitle(), QStringLiteral("Выполнение..."));
+  EXPECT_TRUE(progress->findChild<QLabel*>()->text().endsWith(QStringLiteral("% выполнено")));
+  progress->grab().save(screenshotPath("report_progress.png"));
+
+  ui::WindowId shown = 0;
+  ASSERT_TRUE(pumpUntil([&] {
+    shown = engine.findWindow(kPreviewSection);
+    return shown != 0 && engine.waitUntilIdle(shown, 1ms);
+  }));
+  EXPECT_EQ(report.Pages().pages.size(), 3u);
+  ASSERT_TRUE(engine.userPresses(shown, preview::kExitButton));
+  ASSERT_TRUE(pumpUntil([&] { return finished.load(); }));
+  procedure.join();
+  process.Kill();
+  staff.manager.Close();
+  errors.Kill();
 }
 
 }  // namespace
