@@ -517,8 +517,17 @@ bool MemoryEngine::alertKey(WindowId window, int key_code) {
 bool MemoryEngine::clearAlertKeys(WindowId window) {
   return changeWindow(window, [&](Window& found) {
     found.state.alert_keys.clear();
+    for (auto& [id, control] : found.state.controls) control.alert_keys.clear();
     return true;
   });
+}
+
+bool MemoryEngine::alertControlKey(WindowId window, ControlId control, int key_code) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, control);
+  if (found == nullptr) return false;
+  found->alert_keys.insert(key_code);
+  return true;
 }
 
 bool MemoryEngine::setTimer(WindowId window, int hundredths) {
@@ -768,7 +777,11 @@ bool MemoryEngine::userFocuses(WindowId window, ControlId control) {
 bool MemoryEngine::userKey(WindowId window, int key_code) {
   std::lock_guard lock(mutex_);
   Window* found = find(window);
-  if (found == nullptr || !found->state.alert_keys.contains(key_code)) return false;
+  if (found == nullptr) return false;
+  auto focused = found->state.controls.find(found->state.focus);
+  const bool for_control =
+      focused != found->state.controls.end() && focused->second.alert_keys.contains(key_code);
+  if (!for_control && !found->state.alert_keys.contains(key_code)) return false;
   queue(*found, Event{event::kAlertKey, found->state.focus, window, key_code, 0});
   return true;
 }
@@ -783,7 +796,7 @@ bool MemoryEngine::userDoubleClicks(WindowId window, ControlId list, int row) {
       target.value = std::to_string(row);
       queue(found, Event{event::kNewSelection, list, window, 0, 0});
     }
-    if (found.state.alert_keys.contains(key::kDoubleClick)) {
+    if (found.state.alert_keys.contains(key::kDoubleClick) || target.alert_keys.contains(key::kDoubleClick)) {
       queue(found, Event{event::kAlertKey, list, window, key::kDoubleClick, 0});
     } else {
       queue(found, Event{event::kAccepted, list, window, 0, 0});
@@ -798,7 +811,8 @@ bool MemoryEngine::userRightClicks(WindowId window, ControlId list, int row) {
     if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
     found.state.focus = list;
     target.pointed_row = row;
-    if (found.state.alert_keys.contains(key::kRightButtonUp))
+    if (found.state.alert_keys.contains(key::kRightButtonUp) ||
+        target.alert_keys.contains(key::kRightButtonUp))
       queue(found, Event{event::kAlertKey, list, window, key::kRightButtonUp, 0});
     return true;
   });

@@ -36,7 +36,8 @@ struct ControlSnapshot {
   int combo_row = 0;        // combos: the selected row of the drop-down list
   TextSelection selection;  // entries and combos
   bool reports_keystrokes = false;
-  int pointed_row = 0;  // lists: the row under the mouse at the last click
+  int pointed_row = 0;       // lists: the row under the mouse at the last click
+  std::set<int> alert_keys;  // keys alerted only while the control has the focus
 };
 
 struct MenuItemSnapshot {
@@ -103,6 +104,7 @@ class MemoryEngine : public WindowEngine {
   bool clearAlertKeys(WindowId window) override;
   bool setTimer(WindowId window, int hundredths) override;
   bool setPosition(WindowId window, ControlId control, const Rect& at) override;
+  bool alertControlKey(WindowId window, ControlId control, int key_code) override;
   bool minimized(WindowId window) override;
   std::optional<int> pointedRow(WindowId window, ControlId list) override;
   void beep(WindowId window) override;

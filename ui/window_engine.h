@@ -132,6 +132,12 @@ class WindowEngine {
   // Keys that reach the procedure as EVENT:AlertKey instead of working as usual.
   virtual bool alertKey(WindowId window, int key_code) = 0;
   virtual bool clearAlertKeys(WindowId window) = 0;
+  // A key that becomes EVENT:AlertKey only while `control` has the focus (a list's locator
+  // letters, which must not be taken from the entries beside it).
+  virtual bool alertControlKey(WindowId window, ControlId control, int key_code) {
+    (void)window, (void)control, (void)key_code;
+    return false;
+  }
   // EVENT:Timer every `hundredths` hundredths of a second; 0 stops it.
   virtual bool setTimer(WindowId window, int hundredths) = 0;
   virtual bool setStatusText(WindowId window, int zone, const std::string& text) = 0;

@@ -15,28 +15,18 @@ using testing::ProcedureThread;
 using testing::StaffTable;
 using Strings = std::vector<std::string>;
 
-enum : ui::ControlId { kFam = 1, kBirth, kStrach, kRate, kSex, kOk, kCancel };
+constexpr ui::ControlId kFam = testing::kFormFam, kBirth = testing::kFormBirth,
+                        kStrach = testing::kFormStrach, kRate = testing::kFormRate, kOk = testing::kFormOk,
+                        kCancel = testing::kFormCancel;
 
-class FormTest : public testing::ManagerTest {
+class FormTest : public testing::WindowTest {
  protected:
-  WindowDefinition staffForm() {
-    WindowBuilder form("veltrano$TEST01", "StaffUp", "Update the staff File");
-    const BoundRecord record = BoundRecord::of(staff.file->file());
-    form.entry(kFam, "Фамилия:", record, "STF:FAM", "@s20").required();
-    form.entry(kBirth, "Дата рождения:", record, "STF:DATR", "@d6.");
-    form.entry(kStrach, "№ страх. свидетельства:", record, "STF:STRACH", "@P###-###-### ##P");
-    form.entry(kRate, "Кол-во ставок:", record, "STF:STAVKA", "@n_5`2b");
-    form.options(kSex, "Пол", record, "STF:POL", {{"женский", "0"}, {"мужской", "1"}});
-    form.okButton(kOk, "&OK");
-    form.cancelButton(kCancel, "&Cancel");
-    return *form.build();
-  }
   // Starts the form on a thread of its own with `request`, configured by `configure`.
   std::unique_ptr<ProcedureThread> start(std::uint8_t request,
                                          std::function<void(WindowController&)> configure = {}) {
     return std::make_unique<ProcedureThread>(engine, [this, request, configure] {
       WindowController form;
-      form.Describe(staffForm());
+      form.Describe(testing::staffForm(staff));
       form.PRIMARY = &staff.guard;
       form.ERRORS = &errors;
       form.ORIGINALREQUEST = request;

@@ -15,7 +15,10 @@
 #include "framework/manager_test_fixture.h"
 #include "framework/relation_guard.h"
 #include "framework/table_manager.h"
+#include "framework/window/window_builder.h"
 #include "platform/codepage.h"
+#include "runtime/datetime/char_tables.h"
+#include "runtime/datetime/environment.h"
 #include "runtime/values/field_value.h"
 
 namespace veltrano::framework::testing {
@@ -110,6 +113,35 @@ class StaffTable {
   std::unique_ptr<storage::DeclaredFile> file;
   TableManager manager;
   RelationGuard guard;
+};
+
+// The staff card's form: surname (required), birth date, insurance number, rate and sex.
+enum : ui::ControlId { kFormFam = 1, kFormBirth, kFormStrach, kFormRate, kFormSex, kFormOk, kFormCancel };
+inline WindowDefinition staffForm(StaffTable& staff) {
+  WindowBuilder form("veltrano$TEST01", "StaffUp", "Update the staff File");
+  const BoundRecord record = BoundRecord::of(staff.file->file());
+  form.entry(kFormFam, "Фамилия:", record, "STF:FAM", "@s20").required();
+  form.entry(kFormBirth, "Дата рождения:", record, "STF:DATR", "@d6.");
+  form.entry(kFormStrach, "№ страх. свидетельства:", record, "STF:STRACH", "@P###-###-### ##P");
+  form.entry(kFormRate, "Кол-во ставок:", record, "STF:STAVKA", "@n_5`2b");
+  form.options(kFormSex, "Пол", record, "STF:POL", {{"женский", "0"}, {"мужской", "1"}});
+  form.okButton(kFormOk, "&OK");
+  form.cancelButton(kFormCancel, "&Cancel");
+  return *form.build();
+}
+
+// The managers' fixture with the shipped locale, whose Cyrillic case pairs the case-insensitive
+// keys, locators and filters need.
+class WindowTest : public ManagerTest {
+ protected:
+  void SetUp() override {
+    runtime::loadEnvironment(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
+    ManagerTest::SetUp();
+  }
+  void TearDown() override {
+    ManagerTest::TearDown();
+    runtime::charTables() = runtime::CharTables::defaults();
+  }
 };
 
 // A procedure on a thread of its own; the test waits for it to be idle (waiting for its next
