@@ -234,6 +234,20 @@ void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
 
 void QtWindow::buildControls(const WindowSnapshot& shown) {
   for (ControlId id : shown.control_order) placeControl(shown.controls.at(id));
+  // A prompt's mnemonic ("&Фамилия") takes the clerk to the control described after it.
+  for (auto at = shown.control_order.begin(); at != shown.control_order.end(); ++at) {
+    const ControlSnapshot& prompt = shown.controls.at(*at);
+    if (prompt.description.kind != ControlKind::kPrompt || prompt.text.find('&') == std::string::npos)
+      continue;
+    auto next = std::next(at);
+    if (next == shown.control_order.end()) continue;
+    auto label = controls_.find(*at);
+    auto buddy = lists_.find(*next);
+    QWidget* target = buddy != lists_.end()    ? buddy->second.table
+                      : controls_.count(*next) ? controls_[*next]
+                                               : nullptr;
+    if (label != controls_.end() && target != nullptr) static_cast<QLabel*>(label->second)->setBuddy(target);
+  }
 }
 
 void QtWindow::placeControl(const ControlSnapshot& control) {
@@ -427,6 +441,9 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   std::optional<ListFormat> format = parseListFormat(control.description.format);
   if (format && !format->columns.empty()) {
     table->setColumnCount(static_cast<int>(format->columns.size()));
+    bool titled = std::any_of(format->columns.begin(), format->columns.end(),
+                              [](const ListColumn& column) { return !column.title.empty(); });
+    table->horizontalHeader()->setVisible(titled);
     for (std::size_t column = 0; column < format->columns.size(); ++column) {
       const ListColumn& described = format->columns[column];
       auto* title = new QTableWidgetItem(toQt(described.title));
