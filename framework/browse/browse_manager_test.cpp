@@ -5,6 +5,8 @@
 
 #include <source_location>
 
+#include "framework/browse/popup_menu.h"
+#include "framework/browse/query_by_example.h"
 #include "framework/window/window_test_support.h"
 
 namespace veltrano::framework {
@@ -15,7 +17,7 @@ using testing::ProcedureThread;
 using testing::StaffTable;
 using Strings = std::vector<std::string>;
 
-enum : ui::ControlId { kList = 1, kInsert, kChange, kDelete, kSelect, kClose, kLocator };
+enum : ui::ControlId { kList = 1, kInsert, kChange, kDelete, kSelect, kClose, kLocator, kQuery };
 constexpr std::uint16_t kStaffForm = 1;
 constexpr std::string_view kLetters = "АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ";
 
@@ -27,6 +29,7 @@ struct ListSetup {
   std::uint8_t delete_action = kDeleteAsk;
   bool ranged = false;   // by department, limited to the department variable
   bool toolbar = false;  // the list and its form with toolbars
+  bool popup_and_query = false;
 };
 
 const std::vector<ui::ControlId> kNavigation{toolbar::kInsert,   toolbar::kBottom, toolbar::kTop,
@@ -73,7 +76,7 @@ class BrowseTest : public testing::WindowTest {
       locator.at = {420, 8, 120, 22};
       list.control(locator);
       list.button(kInsert, "&Insert").button(kChange, "&Change").button(kDelete, "&Delete");
-      list.button(kSelect, "&Select").button(kClose, "&Close");
+      list.button(kSelect, "&Select").button(kQuery, "&Query").button(kClose, "&Close");
       WindowController controller;
       controller.Describe(*list.build());
       controller.PRIMARY = &staff.guard;
@@ -107,6 +110,15 @@ class BrowseTest : public testing::WindowTest {
       browse.SELECTCONTROL = kSelect;
       browse.SELECTING = setup.selecting ? 1 : 0;
       browse.ASKPROCEDURE = kStaffForm;
+      PopupMenu popup;
+      QueryByExample query;
+      if (setup.popup_and_query) {
+        query.Init(&browse);
+        query.AddItem("UPPER(STF:FAM)", ru("Фамилия"), "@s20");
+        browse.POPUP = &popup;
+        browse.QUERY = &query;
+        browse.QUERYCONTROL = kQuery;
+      }
       Toolbar toolbar;
       if (setup.toolbar) {
         browse.RegisterToolbarTarget(&toolbar);
@@ -405,6 +417,41 @@ TEST_F(BrowseTest, TheToolbarMovesTheListAndTakesItsFormFromRecordToRecord) {
   ASSERT_TRUE(thread->idle(window));
   EXPECT_EQ(selected(), next);
   EXPECT_EQ(staff.column(disk, "STF:NUM_KEY", "STF:FAM")[1], "Бабкин");
+  finish();
+}
+
+TEST_F(BrowseTest, TheRightClickMenuActsForTheListsButtonsAndTheQueryFiltersIt) {
+  addCards(30);
+  setup.popup_and_query = true;
+  start();
+  engine.queuePopupChoice("&Change");
+  ASSERT_TRUE(engine.userRightClicks(window, kList, 2));
+  const ui::WindowId form = thread->window("StaffUp");
+  ASSERT_NE(form, 0u) << "the menu's Change pressed the change button";
+  EXPECT_EQ(platform::utf8From1251(*engine.value(form, testing::kFormFam)), page()[1]);
+  engine.userPresses(form, testing::kFormCancel);
+  ASSERT_TRUE(thread->idle(window));
+  ASSERT_EQ(engine.shownPopups().size(), 1u);
+  const std::string menu = engine.shownPopups()[0];
+  for (const char* item : {"&Insert", "&Change", "&Delete", "&Query"})
+    EXPECT_NE(menu.find(item), std::string::npos) << item;
+  EXPECT_EQ(menu.find("&Select"), std::string::npos) << "only while selecting";
+
+  ASSERT_TRUE(engine.userPresses(window, kQuery));
+  const ui::WindowId query = thread->window("ABQUERY");
+  ASSERT_NE(query, 0u);
+  const auto shown = engine.snapshot(query);
+  ui::ControlId value = 0;
+  for (ui::ControlId id : shown->control_order) {
+    if (value == 0 && shown->controls.at(id).description.kind == ui::ControlKind::kEntry) value = id;
+  }
+  ASSERT_TRUE(engine.userTypes(query, value, ru("Бов*")));
+  ASSERT_TRUE(thread->idle(query));
+  for (ui::ControlId id : shown->control_order) {
+    if (shown->controls.at(id).text == "OK") engine.userPresses(query, id);
+  }
+  ASSERT_TRUE(thread->idle(window));
+  EXPECT_EQ(page(), (Strings{"Бов2", "Бов29"}));
   finish();
 }
 
