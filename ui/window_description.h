@@ -44,7 +44,7 @@ enum class ControlKind : std::uint8_t {
   kImage,        // value = the path of the image file shown
   kProgress,     // value = percent done, "0" to "100"
   kSpin,         // a number between `low` and `high`; value = the number
-  kPageView,     // report pages (ui/page_view.h); value = the number of the page last chosen
+  kPageView,     // report pages (ui/report/page_view.h); value = the number of the page last chosen
 };
 
 // Where an entry laid over a list's cell sits (edit in place): the engine places and sizes it

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/codepage.h"
+#include "ui/list_format.h"
 
 namespace veltrano::framework {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 constexpr int kLineHeight = 26;
 constexpr int kFieldHeight = 22;
 constexpr int kCharacterWidth = 7;
+constexpr int kWideCharacterWidth = 9;  // captions: the widest letters must fit
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 26;
 constexpr int kGap = 8;
@@ -213,7 +215,7 @@ WindowBuilder& WindowBuilder::check(ui::ControlId id, std::string_view text, Bou
   ui::ControlDescription& control =
       addField(id, ui::ControlKind::kCheck, record, field, "", element, 0, kFieldHeight);
   control.text = ru(text);
-  control.at.width = static_cast<int>(control.text.size()) * kCharacterWidth + 30;
+  control.at.width = static_cast<int>(control.text.size()) * kWideCharacterWidth + 30;
   return *this;
 }
 
@@ -235,7 +237,7 @@ WindowBuilder& WindowBuilder::options(
     radio.parent = group_id;
     radio.text = ru(caption);
     radio.value_text = ru(value);
-    radio.at = {10, y, widest * kCharacterWidth + 24, 20};
+    radio.at = {10, y, widest * kWideCharacterWidth + 30, 20};
     y += 22;
     add(std::move(radio), false);
   }
@@ -250,6 +252,12 @@ WindowBuilder& WindowBuilder::combo(ui::ControlId id, std::string_view prompt, B
   ui::ControlDescription& control =
       addField(id, ui::ControlKind::kCombo, record, field, picture, element, 0, kFieldHeight);
   control.format = ru(format);
+  // As wide as its list's column (dialog units of about two pixels) and its drop button.
+  if (std::optional<ui::ListFormat> columns = ui::parseListFormat(control.format);
+      columns && !columns->columns.empty() && columns->columns.front().width > 0) {
+    const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - prompt_width_ - cursor_.x;
+    control.at.width = std::clamp(columns->columns.front().width * 2 + 28, 80, std::max(room, 80));
+  }
   if (!fixed.empty()) {
     std::vector<std::string> rows;
     for (std::string_view row : fixed) rows.push_back(ru(row));
@@ -322,6 +330,42 @@ WindowBuilder& WindowBuilder::button(ui::ControlId id, std::string_view text) {
   add(std::move(control), false);
   cursor_ = kept;
   bottom_buttons_.push_back(id);
+  return *this;
+}
+
+WindowBuilder& WindowBuilder::toolbar(const std::vector<ui::ControlId>& buttons) {
+  // Marks the code page has: arrows are not among them.
+  auto caption = [](ui::ControlId button) -> std::string_view {
+    switch (button) {
+      case 2000: return "+";
+      case 2001: return "\x85";
+      case 2002: return "x";
+      case 2003: return "v";
+      case 2004: return ">|";
+      case 2005: return "|<";
+      case 2006: return ">>";
+      case 2007: return "<<";
+      case 2008: return ">";
+      case 2009: return "<";
+      case 2010: return "?";
+      default: return "\"";
+    }
+  };
+  int x = kGap;
+  for (const ui::ControlId id : buttons) {
+    ui::ControlDescription control;
+    control.id = id;
+    control.kind = ui::ControlKind::kButton;
+    control.text = std::string(caption(id));
+    control.at = {x, 4, 28, 24};
+    x += 30;
+    Cursor kept = cursor_;
+    cursor_ = Cursor{};
+    add(std::move(control), false);
+    cursor_ = kept;
+  }
+  // The lines laid out after it start below it.
+  if (cursor_.parent == 0) cursor_.y = std::max(cursor_.y, 40);
   return *this;
 }
 

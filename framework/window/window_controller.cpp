@@ -266,6 +266,14 @@ void WindowController::Reset(bool force) {
 }
 
 Level WindowController::OnEvent(const ui::Event& event) {
+  // A tool window of this window (a browse's toolbox) has its events queued here; they belong to
+  // the objects registered with the window, never to its own controls or its closing.
+  if (event.window != 0 && event.window != window_) {
+    for (RegisteredBrowse* browse : BROWSES) {
+      if (const Level taken = browse->OnEvent(event); taken != kLevelBenign) return taken;
+    }
+    return kLevelBenign;
+  }
   event_ = event;
   if (ui::isWindowEvent(event.code)) {
     if (const Level level = OnWindowEvent(event); level != kLevelBenign) return level;

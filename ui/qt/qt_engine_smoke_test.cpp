@@ -23,6 +23,7 @@
 
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
+#include "ui/qt/qt_smoke_support.h"
 #include "ui/qt/qt_window.h"
 #include "ui/qt/smoke_test_support.h"
 #include "ui/thread_table.h"
@@ -32,6 +33,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::ru;
+using testing::distinctColours;
+using testing::pumpUntil;
+using testing::screenshotPath;
 
 enum : ControlId {
   kMenuEmployees = 100,

@@ -33,6 +33,7 @@
 #include <charconv>
 
 #include "ui/list_format.h"
+#include "ui/qt/qt_control_glue.h"
 #include "ui/qt/qt_icons.h"
 #include "ui/qt/text.h"
 #include "ui/report/qt/page_view_widget.h"
@@ -238,18 +239,19 @@ void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
 
 void QtWindow::buildControls(const WindowSnapshot& shown) {
   for (ControlId id : shown.control_order) placeControl(shown.controls.at(id));
-  // A prompt's mnemonic ("&Страница:") takes the user to the control after it, as it always has.
-  QLabel* waiting_for_buddy = nullptr;
-  for (ControlId id : shown.control_order) {
-    auto widget = controls_.find(id);
-    if (widget == controls_.end()) continue;
-    if (shown.controls.at(id).description.kind == ControlKind::kPrompt) {
-      bool mnemonic = shown.controls.at(id).text.find('&') != std::string::npos;
-      waiting_for_buddy = mnemonic ? static_cast<QLabel*>(widget->second) : nullptr;
-    } else if (waiting_for_buddy != nullptr) {
-      waiting_for_buddy->setBuddy(widget->second);
-      waiting_for_buddy = nullptr;
-    }
+  // A prompt's mnemonic ("&Фамилия") takes the clerk to the control described after it.
+  for (auto at = shown.control_order.begin(); at != shown.control_order.end(); ++at) {
+    const ControlSnapshot& prompt = shown.controls.at(*at);
+    if (prompt.description.kind != ControlKind::kPrompt || prompt.text.find('&') == std::string::npos)
+      continue;
+    auto next = std::next(at);
+    if (next == shown.control_order.end()) continue;
+    auto label = controls_.find(*at);
+    auto buddy = lists_.find(*next);
+    QWidget* target = buddy != lists_.end()    ? buddy->second.table
+                      : controls_.count(*next) ? controls_[*next]
+                                               : nullptr;
+    if (label != controls_.end() && target != nullptr) static_cast<QLabel*>(label->second)->setBuddy(target);
   }
 }
 
@@ -263,6 +265,8 @@ void QtWindow::placeControl(const ControlSnapshot& control) {
   QWidget* widget = buildControl(control, parent);
   if (widget == nullptr) return;
   controls_[id] = widget;
+  auto list_parts = lists_.find(id);
+  reportFocus(list_parts != lists_.end() ? list_parts->second.table : widget, engine_, id_, id);
   if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
   if (control.description.kind == ControlKind::kTab) return;  // placed by its sheet
   if (const ListCell& cell = control.description.over; cell.list != 0) {
@@ -326,6 +330,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     case ControlKind::kEntry: {
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      entry->setInputMask(inputMaskFor(control.description.picture));
       connect(entry, &QLineEdit::textEdited, this,
               [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {
@@ -465,13 +470,18 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   std::optional<ListFormat> format = parseListFormat(control.description.format);
   if (format && !format->columns.empty()) {
     table->setColumnCount(static_cast<int>(format->columns.size()));
+    bool titled = std::any_of(format->columns.begin(), format->columns.end(),
+                              [](const ListColumn& column) { return !column.title.empty(); });
+    table->horizontalHeader()->setVisible(titled);
     for (std::size_t column = 0; column < format->columns.size(); ++column) {
       const ListColumn& described = format->columns[column];
       auto* title = new QTableWidgetItem(toQt(described.title));
       title->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       table->setHorizontalHeaderItem(static_cast<int>(column), title);
-      // Widths are in dialog units; a quarter more gives our font the room the old one had.
-      if (described.width > 0) table->setColumnWidth(static_cast<int>(column), described.width * 5 / 4);
+      // Widths are in dialog units, a quarter of an average character each.
+      if (described.width > 0)
+        table->setColumnWidth(static_cast<int>(column),
+                              described.width * table->fontMetrics().averageCharWidth() / 4 + 8);
     }
   } else {
     table->setColumnCount(1);
@@ -488,9 +498,7 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   connect(table, &QTableWidget::currentCellChanged, this, [this, id](int row, int, int, int) {
     if (!applying_ && row >= 0) engine_.userSelectsRow(id_, id, row + 1);
   });
-  connect(table, &QTableWidget::cellDoubleClicked, this, [this, id](int, int) {
-    engine_.postEvent(id_, Event{event::kAccepted, id, id_, 0, 0});
-  });
+  reportListMouse(table, engine_, id_, id);
   connect(scroll, &QScrollBar::actionTriggered, this, [this, id, scroll](int action) {
     if (applying_) return;
     switch (action) {
@@ -639,6 +647,11 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
   QWidget* widget = found->second;
   widget->setEnabled(control.enabled);
   if (control.description.kind != ControlKind::kTab) widget->setVisible(!control.hidden);
+  // The resize object moves and sizes controls through their descriptions.
+  if (const Rect& at = control.description.at;
+      control.description.kind != ControlKind::kTab && at.width > 0 && at.height > 0 &&
+      control.description.over.list == 0 && widget->geometry() != rectOf(at))
+    widget->setGeometry(rectOf(at));
   switch (control.description.kind) {
     case ControlKind::kPrompt: static_cast<QLabel*>(widget)->setText(toQt(control.text)); break;
     case ControlKind::kEntry: {
