@@ -20,7 +20,7 @@
 #include "framework/window/window_test_support.h"
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
-#include "ui/qt/smoke_test_support.h"
+#include "ui/qt/qt_smoke_support.h"
 #include "ui/report/qt/page_view_widget.h"
 #include "ui/report/qt/qt_report_output.h"
 #include "ui/report/table_report.h"
@@ -30,9 +30,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::ru;
-using ui::qt::distinctColours;
-using ui::qt::pumpUntil;
-using ui::qt::screenshotPath;
+using ui::qt::testing::distinctColours;
+using ui::qt::testing::pumpUntil;
+using ui::qt::testing::screenshotPath;
 
 ui::report::ReportPages twoPages() {
   ui::report::TableReport table;
@@ -96,17 +96,17 @@ TEST(ReportPreviewSmoke, TwoPagesAtPageWidthAndTiled) {
   EXPECT_EQ(page_box->toolTip(), QStringLiteral("Введите номер страницы от 1 до 2"));
   EXPECT_EQ(page_box->maximum(), 2);
   EXPECT_EQ(view->layout().pages.size(), 1u);
-  QImage width = view->window()->grab().toImage();
-  width.save(screenshotPath("report_preview_page_width.png"));
-  EXPECT_GT(distinctColours(view->grab().toImage()), 20u);
+  view->window()->grab().save(screenshotPath("report_preview_page_width.png"));
+  view->grab().save(screenshotPath("report_preview_page_width_pages.png"));
+  EXPECT_GT(distinctColours(screenshotPath("report_preview_page_width_pages.png")), 20u);
 
   ASSERT_TRUE(engine.userPresses(window, preview::kMenuZoom));
   ASSERT_TRUE(
       pumpUntil([&] { return view->view().zoom == ui::kZoomTile && view->layout().pages.size() == 2; }));
   pumpUntil([] { return false; }, 200ms);
-  QImage tiles = view->window()->grab().toImage();
-  tiles.save(screenshotPath("report_preview_tiled.png"));
-  EXPECT_GT(distinctColours(view->grab().toImage()), 20u);
+  view->window()->grab().save(screenshotPath("report_preview_tiled.png"));
+  view->grab().save(screenshotPath("report_preview_tiled_pages.png"));
+  EXPECT_GT(distinctColours(screenshotPath("report_preview_tiled_pages.png")), 20u);
   EXPECT_LT(view->layout().pages[0].x, view->layout().pages[1].x) << "the two pages stand side by side";
 
   ASSERT_TRUE(engine.userPresses(window, preview::kExitButton));
