@@ -34,6 +34,30 @@ using ui::qt::testing::distinctColours;
 using ui::qt::testing::pumpUntil;
 using ui::qt::testing::screenshotPath;
 
+// The program's screen, offscreen: the Qt application and engine, the Qt drawing of reports,
+// and the report family's Russian texts.
+struct QtScreen {
+  // Qt keeps the arguments for the application's lifetime; no display is needed.
+  static int& offscreenArgc() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int count = 1;
+    return count;
+  }
+  static char** argv() {
+    static char program[] = "report_smoke_tests";
+    static char* arguments[] = {program, nullptr};
+    return arguments;
+  }
+  QtScreen() : application(offscreenArgc(), argv()) { translator.AddTranslation(reportTextsRussian()); }
+
+  QApplication application;
+  ui::qt::QtEngine engine;
+  ui::ScopedWindowEngine installed{engine};
+  ui::report::qt::QtReportOutput output;
+  ui::report::ScopedReportOutput output_installed{output};
+  Translator translator;
+};
+
 ui::report::ReportPages twoPages() {
   ui::report::TableReport table;
   table.name = "VELTR113";
@@ -55,17 +79,9 @@ ui::report::ReportPages twoPages() {
 }
 
 TEST(ReportPreviewSmoke, TwoPagesAtPageWidthAndTiled) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char program[] = "report_smoke_tests";
-  char* argv[] = {program, nullptr};
-  QApplication application(argc, argv);
-  ui::qt::QtEngine engine;
-  ui::ScopedWindowEngine installed(engine);
-  ui::report::qt::QtReportOutput output;
-  ui::report::ScopedReportOutput output_installed(output);
-  Translator translator;
-  translator.AddTranslation(reportTextsRussian());
+  QtScreen screen;
+  ui::qt::QtEngine& engine = screen.engine;
+  Translator& translator = screen.translator;
 
   ui::report::ReportPages pages = twoPages();
   ASSERT_EQ(pages.pages.size(), 2u);
@@ -124,17 +140,9 @@ class SlowReport : public ReportRunner {
 };
 
 TEST(ReportPreviewSmoke, ProgressWindowThenPreviewOfAStaffReport) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char program[] = "report_smoke_tests";
-  char* argv[] = {program, nullptr};
-  QApplication application(argc, argv);
-  ui::qt::QtEngine engine;
-  ui::ScopedWindowEngine installed(engine);
-  ui::report::qt::QtReportOutput output;
-  ui::report::ScopedReportOutput output_installed(output);
-  Translator translator;
-  translator.AddTranslation(reportTextsRussian());
+  QtScreen screen;
+  ui::qt::QtEngine& engine = screen.engine;
+  Translator& translator = screen.translator;
   ErrorManager errors;
   errors.Init();
   testing::DiskStorage disk;
