@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <atomic>
 #include <thread>
 

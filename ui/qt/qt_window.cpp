@@ -171,6 +171,19 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
   buildControls(shown);
   top_->installEventFilter(this);
   content_->installEventFilter(this);
+  // Where the clerk puts the focus is the window's focus: the next refresh must not take it back.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (applying_ || closing_) return;
+    for (QWidget* widget = now; widget != nullptr; widget = widget->parentWidget()) {
+      for (const auto& [id, control] : controls_) {
+        auto list = lists_.find(id);
+        if (control == widget || (list != lists_.end() && list->second.table == widget)) {
+          engine_.userFocuses(id_, id);
+          return;
+        }
+      }
+    }
+  });
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { engine_.timerTick(id_); });
 
@@ -303,17 +316,12 @@ void QtWindow::followAddedAndRemoved(const WindowSnapshot& shown) {
 }
 
 void QtWindow::reportEdit(ControlId id, QLineEdit* entry, const QString& text) {
-  // The keystroke is read from what it did: a shorter text was a BackSpace, anything else
-  // typed the character before the cursor.
-  QString before = entry->property("veltranoText").toString();
-  entry->setProperty("veltranoText", text);
-  int cursor = entry->cursorPosition();
-  int key = key::kBackspace;
-  if (text.size() >= before.size() && cursor > 0) {
-    std::string typed = fromQt(text.mid(cursor - 1, 1));
-    key = typed.empty() ? 0 : static_cast<unsigned char>(typed[0]);
-  }
-  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{cursor, 0}, key);
+  // The key that made the change was noted as it went to the entry; a change without a key (a
+  // paste) reports key 0.
+  QVariant pressed = entry->property("veltranoKey");
+  entry->setProperty("veltranoKey", QVariant());
+  int key = pressed.isValid() ? pressed.toInt() : 0;
+  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{entry->cursorPosition(), 0}, key);
 }
 
 QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent) {
@@ -323,6 +331,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     case ControlKind::kEntry: {
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      entry->installEventFilter(this);
       connect(entry, &QLineEdit::textEdited, this,
               [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {
@@ -386,6 +395,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       combo->setInsertPolicy(QComboBox::NoInsert);
       connect(combo, &QComboBox::activated, this,
               [this, id](int index) { engine_.userSelectsRow(id_, id, index + 1); });
+      combo->lineEdit()->installEventFilter(this);
       connect(combo->lineEdit(), &QLineEdit::textEdited, this,
               [this, id, combo](const QString& text) { reportEdit(id, combo->lineEdit(), text); });
       connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, id, combo] {
@@ -521,6 +531,12 @@ bool QtWindow::listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    // Which key changes an entry's text, for reportEdit; the key goes on to the entry.
+    auto* key = static_cast<QKeyEvent*>(event);
+    watched->setProperty("veltranoKey", engineKeyCode(key->key(), Qt::NoModifier, key->text()));
+    return false;
+  }
   switch (event->type()) {
     case QEvent::Close:
       if (watched == top_ && !closing_) {
@@ -623,7 +639,6 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       auto* entry = static_cast<QLineEdit*>(widget);
       QString text = toQt(control.value);
       if (entry->text() != text) entry->setText(text);
-      entry->setProperty("veltranoText", text);
       if (entry->hasFocus()) entry->setSelection(control.selection.start, control.selection.length);
       entry->setReadOnly(control.read_only);
       break;
@@ -696,7 +711,9 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       if (combo->currentIndex() != control.combo_row - 1) combo->setCurrentIndex(control.combo_row - 1);
       QString text = toQt(control.value);
       if (combo->currentText() != text) combo->setEditText(text);
-      combo->lineEdit()->setProperty("veltranoText", text);
+      // The list's own completion: a combo that reports its keystrokes is completed by its
+      // procedure instead.
+      if (control.reports_keystrokes && combo->completer() != nullptr) combo->setCompleter(nullptr);
       combo->lineEdit()->setSelection(control.selection.start, control.selection.length);
       break;
     }
