@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "framework/browse/browse_manager.h"
+#include "framework/browse/edit_in_place.h"
+#include "framework/browse/popup_menu.h"
+#include "framework/browse/query_by_example.h"
 #include "runtime/values/field_value.h"
 
 namespace veltrano::framework {
@@ -12,8 +15,28 @@ constexpr std::int32_t kCtrlEnter = ui::key::kControl + ui::key::kEnter;
 
 }  // namespace
 
+void BrowseManager::addPopupItems() {
+  if (POPUP == nullptr || popup_ready_) return;
+  popup_ready_ = true;
+  POPUP->Init(window());
+  if (POPUP->TRANSLATOR == nullptr) POPUP->TRANSLATOR = WINDOW->TRANSLATOR;
+  const std::pair<const char*, ui::ControlId> items[] = {
+      {"!&Insert", INSERTCONTROL}, {"!&Change", CHANGECONTROL},
+      {"!&Delete", DELETECONTROL}, {"!&Print", PRINTCONTROL},
+      {"!&Query", QUERYCONTROL},   {"!&Select", SELECTING != 0 ? SELECTCONTROL : 0}};
+  for (const auto& [text, control] : items) {
+    if (control == 0) continue;
+    POPUP->RegisterMimicItem(POPUP->AddItem(text), control);
+  }
+  if (TOOLCONTROL != 0) {
+    POPUP->AddItem("-");
+    POPUP->RegisterMimicItem(POPUP->AddItem("!&Toolbox"), TOOLCONTROL, false);
+  }
+}
+
 void BrowseManager::ArmAlertKeys() {
   if (window() == 0) return;
+  addPopupItems();
   for (const int key :
        {ui::key::kDoubleClick, ui::key::kRightButtonUp, ui::key::kInsert, kCtrlEnter, ui::key::kDelete})
     engine().alertControlKey(window(), LISTCONTROL, key);
@@ -24,6 +47,7 @@ void BrowseManager::ArmAlertKeys() {
 
 Level BrowseManager::OnEvent(const ui::Event& event) {
   if (killed_ || window() == 0) return kLevelBenign;
+  if (POPUP != nullptr && POPUP->TakeEvent(event)) return kLevelBenign;
   for (const SortTab& tab : sort_tabs_) {
     if (event.code == ui::event::kNewSelection && event.control == tab.sheet) {
       ReloadSort(false);
@@ -64,6 +88,8 @@ Level BrowseManager::OnEvent(const ui::Event& event) {
     WINDOW->NoteResponse(kResponseCompleted);
   } else if (event.control == QUERYCONTROL) {
     OnLocate();
+  } else if (event.control == TOOLCONTROL && POPUP != nullptr) {
+    POPUP->Toolbox("Browse Actions");
   } else if (event.control == PRINTCONTROL && rows) {
     CopyListToRecord();
     WINDOW->Run(PRINTPROCEDURE, kRequestNone);
@@ -129,7 +155,7 @@ void BrowseManager::OnNewSelection(const ui::Event& event) {
   LASTCHOICE = CURRENTCHOICE;
   CopyListToRecord();
   updateThumb();
-  (void)event;
+  if (event.key == ui::key::kRightButtonUp && POPUP != nullptr) POPUP->Ask();
 }
 
 void BrowseManager::OnScroll(ui::EventCode event) {
@@ -144,7 +170,33 @@ void BrowseManager::OnScroll(ui::EventCode event) {
   RefreshWindow();
 }
 
-void BrowseManager::OnLocate() {}
+void BrowseManager::OnLocate() {
+  if (QUERY == nullptr || !QUERY->Ask()) return;  // cancelled: the previous filter stays
+  SetFilter(QUERY->GetFilter(), kQueryFilter);
+  StepEnd(ui::event::kScrollTop);
+  RefreshWindow();
+}
+
+std::uint8_t BrowseManager::editRow(std::uint8_t request) {
+  if (EDITLIST == nullptr) return kResponseCancelled;
+  if (request == kRequestInsert) {
+    // The primed record is shown as a row of its own to be typed into.
+    BrowseRow primed;
+    for (const FieldBinding& column : FIELDS) primed.cells.push_back(shownText(column));
+    const auto at = static_cast<std::size_t>(std::max(CURRENTCHOICE, 1)) - (LISTQUEUE.empty() ? 1 : 0);
+    LISTQUEUE.insert(LISTQUEUE.begin() + static_cast<std::ptrdiff_t>(std::min(at, LISTQUEUE.size())),
+                     std::move(primed));
+    CURRENTCHOICE = static_cast<std::int32_t>(std::min(at, LISTQUEUE.size() - 1) + 1);
+    std::vector<std::vector<std::string>> cells;
+    for (const BrowseRow& row : LISTQUEUE) cells.push_back(row.cells);
+    engine().setRows(window(), LISTCONTROL, cells);
+    if (PRIMARY != nullptr && PRIMARY->ME->PrepareRecord(true) != kLevelBenign) return kResponseCancelled;
+  }
+  const EditOutcome outcome = EDITLIST->EditRow(CURRENTCHOICE, request);
+  if (request == kRequestInsert && outcome != EditOutcome::kSaved && PRIMARY != nullptr)
+    PRIMARY->ReleaseNumber();
+  return outcome == EditOutcome::kSaved ? kResponseCompleted : kResponseCancelled;
+}
 
 void BrowseManager::OnLocatorAccepted() {
   StepLocator* locator = CURRENT != 0 ? CurrentOrder().LOCATOR : nullptr;
@@ -202,12 +254,13 @@ std::uint8_t BrowseManager::Ask(std::uint8_t request) {
       RefreshWindow();
       return kResponseCancelled;
     }
-    if (ASKPROCEDURE != 0) {
-      response = WINDOW->Run(ASKPROCEDURE, request);
-    } else {
-      response = kResponseCancelled;
-    }
-    if (response != kResponseCompleted) {
+    response = ASKPROCEDURE != 0 ? WINDOW->Run(ASKPROCEDURE, request) : editRow(request);
+    if (response != kResponseCompleted && request == kRequestInsert && ASKPROCEDURE == 0 &&
+        EDITLIST != nullptr) {
+      // The row shown for the record that was not added goes with the refill.
+      LISTQUEUE.erase(LISTQUEUE.begin() + (CURRENTCHOICE - 1));
+      ReloadQueue(kReloadKeepPage);
+    } else if (response != kResponseCompleted) {
       ReloadQueue(kReloadKeepPage);
     } else if (request == kRequestDelete) {
       if (CURRENTCHOICE >= 1 && CURRENTCHOICE <= static_cast<std::int32_t>(LISTQUEUE.size()))

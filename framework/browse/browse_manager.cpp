@@ -33,6 +33,7 @@ void BrowseManager::Init(ui::ControlId list, ViewDefinition view, RelationGuard*
   TOOLBARITEM.CONTROL = list;
   if (WINDOW == nullptr) return;
   if (WINDOW->VCRREQUEST == nullptr) WINDOW->VCRREQUEST = &navigation_;
+  if (WINDOW->FIRSTFIELD == 0) WINDOW->FIRSTFIELD = list;  // a list window opens on its list
   for (const ui::ControlDescription& control : WINDOW->definition().window.controls) {
     if (control.id == list) HASTHUMB = control.has_scroll_bar ? 1 : 0;
   }

@@ -209,6 +209,11 @@ class BrowseManager : public ViewManager, public RegisteredBrowse {
   void navigate(int request);
 
   std::vector<SortTab> sort_tabs_;
+  // The popup's items for the browse's controls, added once the window is open.
+  void addPopupItems();
+  std::uint8_t editRow(std::uint8_t request);
+
+  bool popup_ready_ = false;
   std::vector<std::size_t> limits_set_for_;  // orders whose thumb limits were read
   std::string limits_filter_;                // the filter the limits were read under
   int navigation_ = 0;                       // the VCRREQUEST of a window without its own

@@ -5,6 +5,8 @@
 
 #include <source_location>
 
+#include "framework/browse/popup_menu.h"
+#include "framework/browse/query_by_example.h"
 #include "framework/window/window_test_support.h"
 
 namespace veltrano::framework {
@@ -15,7 +17,7 @@ using testing::ProcedureThread;
 using testing::StaffTable;
 using Strings = std::vector<std::string>;
 
-enum : ui::ControlId { kList = 1, kInsert, kChange, kDelete, kSelect, kClose, kLocator };
+enum : ui::ControlId { kList = 1, kInsert, kChange, kDelete, kSelect, kClose, kLocator, kQuery };
 constexpr std::uint16_t kStaffForm = 1;
 constexpr std::string_view kLetters = "АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ";
 
@@ -25,7 +27,14 @@ struct ListSetup {
   bool step = true;  // a text step object on the surname order
   bool selecting = false;
   std::uint8_t delete_action = kDeleteAsk;
+  bool ranged = false;   // by department, limited to the department variable
+  bool toolbar = false;  // the list and its form with toolbars
+  bool popup_and_query = false;
 };
+
+const std::vector<ui::ControlId> kNavigation{toolbar::kInsert,   toolbar::kBottom, toolbar::kTop,
+                                             toolbar::kPageDown, toolbar::kPageUp, toolbar::kDown,
+                                             toolbar::kUp};
 
 class BrowseTest : public testing::WindowTest {
  protected:
@@ -33,7 +42,11 @@ class BrowseTest : public testing::WindowTest {
     WindowTest::SetUp();
     procedures.Register(kStaffForm, "TEST01", [this](const ProcedureCall& call) {
       WindowController form;
-      form.Describe(testing::staffForm(staff));
+      form.Describe(testing::staffForm(staff, setup.toolbar ? kNavigation : std::vector<ui::ControlId>{}));
+      Toolbar form_toolbar;
+      FormToolbarTarget form_target(form);
+      form_toolbar.AddTarget(&form_target, 0);
+      if (setup.toolbar) form.TOOLBAR = &form_toolbar;
       form.PRIMARY = &staff.guard;
       form.ERRORS = &errors;
       form.ORIGINALREQUEST = call.request;
@@ -55,6 +68,7 @@ class BrowseTest : public testing::WindowTest {
   void start() {
     thread = std::make_unique<ProcedureThread>(engine, [this] {
       WindowBuilder list("veltrano$TEST02", "Staff", "Сотрудники");
+      if (setup.toolbar) list.toolbar(kNavigation);
       list.list(kList, "80L(2)|M~Фамилия~@s20@40R(2)|M~Таб. №~@n_6@", {8, 8, 400, 22 + 15 * 18});
       ui::ControlDescription locator;
       locator.id = kLocator;
@@ -62,7 +76,7 @@ class BrowseTest : public testing::WindowTest {
       locator.at = {420, 8, 120, 22};
       list.control(locator);
       list.button(kInsert, "&Insert").button(kChange, "&Change").button(kDelete, "&Delete");
-      list.button(kSelect, "&Select").button(kClose, "&Close");
+      list.button(kSelect, "&Select").button(kQuery, "&Query").button(kClose, "&Close");
       WindowController controller;
       controller.Describe(*list.build());
       controller.PRIMARY = &staff.guard;
@@ -75,7 +89,13 @@ class BrowseTest : public testing::WindowTest {
       browse.Init(kList, ViewDefinition{{}, {&staff.file->file()}}, &staff.guard, &controller);
       TextStep step;
       step.Init(kStepLetters, kStepLookupLimits);
-      browse.RegisterSortOrder(setup.step ? &step : nullptr, staff.key("STF:FAM_KEY"));
+      if (setup.ranged) {
+        browse.RegisterSortOrder(nullptr, staff.key("STF:OTD_KEY"));
+        browse.RegisterRange(field("STF:OTD"), kLimitSingle, {fieldOf(variables, department, 0)});
+        controller.AUTOREFRESH = 1;
+      } else {
+        browse.RegisterSortOrder(setup.step ? &step : nullptr, staff.key("STF:FAM_KEY"));
+      }
       StepLocator by_letter;
       EntryLocator by_prefix;
       FilteredLocator filtered;
@@ -90,6 +110,20 @@ class BrowseTest : public testing::WindowTest {
       browse.SELECTCONTROL = kSelect;
       browse.SELECTING = setup.selecting ? 1 : 0;
       browse.ASKPROCEDURE = kStaffForm;
+      PopupMenu popup;
+      QueryByExample query;
+      if (setup.popup_and_query) {
+        query.Init(&browse);
+        query.AddItem("UPPER(STF:FAM)", ru("Фамилия"), "@s20");
+        browse.POPUP = &popup;
+        browse.QUERY = &query;
+        browse.QUERYCONTROL = kQuery;
+      }
+      Toolbar toolbar;
+      if (setup.toolbar) {
+        browse.RegisterToolbarTarget(&toolbar);
+        controller.TOOLBAR = &toolbar;
+      }
       return controller.Run();
     });
     window = thread->window("Staff");
@@ -133,8 +167,12 @@ class BrowseTest : public testing::WindowTest {
     thread->response();
   }
 
+  void setDepartment(const char* utf8) { runtime::storeText(variables.field(0), department, ru(utf8)); }
+
   testing::DiskStorage disk;
   StaffTable staff{disk, errors};
+  runtime::RecordLayout variables = runtime::RecordLayoutBuilder().string("OTDG", 10).build();
+  std::vector<std::uint8_t> department = std::vector<std::uint8_t>(variables.size(), ' ');
   ProcedureRegistry procedures;
   ListSetup setup;
   std::unique_ptr<ProcedureThread> thread;
@@ -332,6 +370,89 @@ TEST_F(BrowseTest, AReadErrorStopsTheFillWithId1AndLosesNothing) {
   EXPECT_EQ(page().size(), 15u) << "the next fill reads on";
   finish();
   EXPECT_EQ(staff.column(disk, "STF:NUM_KEY", "STF:NUM").size(), 30u);
+}
+
+TEST_F(BrowseTest, ARangedListPrimesItsInsertsAndFollowsItsLimit) {
+  staff.add({{"Агеев", "ТЕР"}, {"Белов", "ХИР"}, {"Волков", "ТЕР"}, {"Громов", "ХИР"}});
+  setup.ranged = true;
+  setDepartment("тер");
+  start();
+  EXPECT_EQ(page(), (Strings{"Агеев", "Волков"}));
+  ASSERT_TRUE(engine.userKey(window, ui::key::kInsert));
+  const ui::WindowId form = thread->window("StaffUp");
+  ASSERT_TRUE(engine.userTypes(form, testing::kFormFam, ru("Дятлов")));
+  ASSERT_TRUE(thread->idle(form));
+  engine.userPresses(form, testing::kFormOk);
+  ASSERT_TRUE(thread->idle(window));
+  EXPECT_EQ(page(), (Strings{"Агеев", "Волков", "Дятлов"})) << "the new card belongs to the range";
+  EXPECT_EQ(selected(), "Дятлов");
+  setDepartment("ХИР");
+  act(engine.userSelectsRow(window, kList, 1));  // any event: the list sees its limit moved
+  EXPECT_EQ(page(), (Strings{"Белов", "Громов"}));
+  finish();
+}
+
+TEST_F(BrowseTest, TheToolbarMovesTheListAndTakesItsFormFromRecordToRecord) {
+  addCards(20);
+  setup.toolbar = true;
+  start();
+  act(engine.userPresses(window, toolbar::kBottom));
+  EXPECT_EQ(selected(), "Фов20");
+  act(engine.userPresses(window, toolbar::kTop));
+  act(engine.userPresses(window, toolbar::kDown));
+  EXPECT_EQ(selectedRow(), 2);
+  const std::string second = selected();
+  ASSERT_TRUE(engine.userKey(window, ui::key::kControl + ui::key::kEnter));
+  ui::WindowId form = thread->window("StaffUp");
+  EXPECT_EQ(platform::utf8From1251(*engine.value(form, testing::kFormFam)), second);
+  // "Next record" saves this one and brings the form back with the next.
+  ASSERT_TRUE(engine.userTypes(form, testing::kFormFam, ru("Бабкин")));
+  ASSERT_TRUE(thread->idle(form));
+  ASSERT_TRUE(engine.userPresses(form, toolbar::kDown));
+  form = thread->nextWindow("StaffUp", form);
+  ASSERT_NE(form, 0u);
+  const std::string next = platform::utf8From1251(*engine.value(form, testing::kFormFam));
+  EXPECT_NE(next, "Бабкин");
+  engine.userPresses(form, testing::kFormCancel);
+  ASSERT_TRUE(thread->idle(window));
+  EXPECT_EQ(selected(), next);
+  EXPECT_EQ(staff.column(disk, "STF:NUM_KEY", "STF:FAM")[1], "Бабкин");
+  finish();
+}
+
+TEST_F(BrowseTest, TheRightClickMenuActsForTheListsButtonsAndTheQueryFiltersIt) {
+  addCards(30);
+  setup.popup_and_query = true;
+  start();
+  engine.queuePopupChoice("&Change");
+  ASSERT_TRUE(engine.userRightClicks(window, kList, 2));
+  const ui::WindowId form = thread->window("StaffUp");
+  ASSERT_NE(form, 0u) << "the menu's Change pressed the change button";
+  EXPECT_EQ(platform::utf8From1251(*engine.value(form, testing::kFormFam)), page()[1]);
+  engine.userPresses(form, testing::kFormCancel);
+  ASSERT_TRUE(thread->idle(window));
+  ASSERT_EQ(engine.shownPopups().size(), 1u);
+  const std::string menu = engine.shownPopups()[0];
+  for (const char* item : {"&Insert", "&Change", "&Delete", "&Query"})
+    EXPECT_NE(menu.find(item), std::string::npos) << item;
+  EXPECT_EQ(menu.find("&Select"), std::string::npos) << "only while selecting";
+
+  ASSERT_TRUE(engine.userPresses(window, kQuery));
+  const ui::WindowId query = thread->window("ABQUERY");
+  ASSERT_NE(query, 0u);
+  const auto shown = engine.snapshot(query);
+  ui::ControlId value = 0;
+  for (ui::ControlId id : shown->control_order) {
+    if (value == 0 && shown->controls.at(id).description.kind == ui::ControlKind::kEntry) value = id;
+  }
+  ASSERT_TRUE(engine.userTypes(query, value, ru("Бов*")));
+  ASSERT_TRUE(thread->idle(query));
+  for (ui::ControlId id : shown->control_order) {
+    if (shown->controls.at(id).text == "OK") engine.userPresses(query, id);
+  }
+  ASSERT_TRUE(thread->idle(window));
+  EXPECT_EQ(page(), (Strings{"Бов2", "Бов29"}));
+  finish();
 }
 
 }  // namespace

@@ -325,6 +325,42 @@ WindowBuilder& WindowBuilder::button(ui::ControlId id, std::string_view text) {
   return *this;
 }
 
+WindowBuilder& WindowBuilder::toolbar(const std::vector<ui::ControlId>& buttons) {
+  // Marks the code page has: arrows are not among them.
+  auto caption = [](ui::ControlId button) -> std::string_view {
+    switch (button) {
+      case 2000: return "+";
+      case 2001: return "\x85";
+      case 2002: return "x";
+      case 2003: return "v";
+      case 2004: return ">|";
+      case 2005: return "|<";
+      case 2006: return ">>";
+      case 2007: return "<<";
+      case 2008: return ">";
+      case 2009: return "<";
+      case 2010: return "?";
+      default: return "\"";
+    }
+  };
+  int x = kGap;
+  for (const ui::ControlId id : buttons) {
+    ui::ControlDescription control;
+    control.id = id;
+    control.kind = ui::ControlKind::kButton;
+    control.text = std::string(caption(id));
+    control.at = {x, 4, 28, 24};
+    x += 30;
+    Cursor kept = cursor_;
+    cursor_ = Cursor{};
+    add(std::move(control), false);
+    cursor_ = kept;
+  }
+  // The lines laid out after it start below it.
+  if (cursor_.parent == 0) cursor_.y = std::max(cursor_.y, 40);
+  return *this;
+}
+
 WindowBuilder& WindowBuilder::okButton(ui::ControlId id, std::string_view text) {
   button(id, text);
   definition_.window.controls.back().default_button = true;

@@ -99,6 +99,10 @@ class WindowBuilder {
   WindowBuilder& list(ui::ControlId id, std::string_view format, ui::Rect at);
   WindowBuilder& control(ui::ControlDescription control);
   WindowBuilder& button(ui::ControlId id, std::string_view text);  // in the bottom row
+  // A row of toolbar buttons (numbers from framework/window/window_controller.h, namespace
+  // toolbar) along the top of the window; their tool tips come from the toolbar. Lines laid out
+  // after it start below it (controls placed with at() stay where they are put).
+  WindowBuilder& toolbar(const std::vector<ui::ControlId>& buttons);
   WindowBuilder& okButton(ui::ControlId id, std::string_view text);
   WindowBuilder& cancelButton(ui::ControlId id, std::string_view text);
 

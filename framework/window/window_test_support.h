@@ -117,8 +117,9 @@ class StaffTable {
 
 // The staff card's form: surname (required), birth date, insurance number, rate and sex.
 enum : ui::ControlId { kFormFam = 1, kFormBirth, kFormStrach, kFormRate, kFormSex, kFormOk, kFormCancel };
-inline WindowDefinition staffForm(StaffTable& staff) {
+inline WindowDefinition staffForm(StaffTable& staff, const std::vector<ui::ControlId>& toolbar = {}) {
   WindowBuilder form("veltrano$TEST01", "StaffUp", "Update the staff File");
+  if (!toolbar.empty()) form.toolbar(toolbar);
   const BoundRecord record = BoundRecord::of(staff.file->file());
   form.entry(kFormFam, "Фамилия:", record, "STF:FAM", "@s20").required();
   form.entry(kFormBirth, "Дата рождения:", record, "STF:DATR", "@d6.");
@@ -165,6 +166,15 @@ class ProcedureThread {
     const ui::WindowId found = engine_.waitForWindow(label, 10s);
     if (found != 0) engine_.waitUntilIdle(found, 10s);
     return found;
+  }
+  // The window with this label that replaces `previous` (a form closed and opened again).
+  ui::WindowId nextWindow(const std::string& label, ui::WindowId previous) {
+    for (int tries = 0; tries < 2000; ++tries) {
+      const ui::WindowId found = engine_.findWindow(label);
+      if (found != 0 && found != previous && engine_.waitUntilIdle(found, 10s)) return found;
+      std::this_thread::sleep_for(5ms);
+    }
+    return 0;
   }
   bool idle(ui::WindowId window) { return engine_.waitUntilIdle(window, 10s); }
   bool running() { return response_.wait_for(0s) != std::future_status::ready; }
