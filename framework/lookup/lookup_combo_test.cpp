@@ -120,7 +120,13 @@ class LookupComboTest : public testing::WindowTest {
 };
 
 TEST_F(LookupComboTest, TypingCompletesAndBackSpaceCompletesFromTheShorterText) {
-  auto form = start([](LookupCombo&) {});
+  // The chosen position also fills the card's second field, and its record comes into the
+  // reference file's buffer.
+  auto form = start([this](LookupCombo& combo) {
+    combo.RegisterUpdateField(fieldOf(dolgnost->layout(), dolgnost->record(), 0),
+                              fieldOf(staff.file->layout(), staff.file->record(), 3));
+    combo.SYNCRONIZEVIEWFLAG = 1;
+  });
   const ui::WindowId window = form->window("StaffPosition");
   ASSERT_NE(window, 0u);
   EXPECT_EQ(engine.snapshot(window)->controls.at(kPosition).rows.size(), 5u);
@@ -134,6 +140,7 @@ TEST_F(LookupComboTest, TypingCompletesAndBackSpaceCompletesFromTheShorterText) 
   EXPECT_EQ(selected(window).start, 2);
   EXPECT_EQ(selected(window).length, 2);
   EXPECT_EQ(engine.comboRow(window, kPosition), 2);  // Вахтер, Врач, …
+  EXPECT_EQ(text(*dolgnost, "DOL:NOM"), ru("Врач"));
   key(ui::key::kBackspace);
   EXPECT_EQ(shown(window), "Вахтер");
   EXPECT_EQ(selected(window).start, 1);
@@ -147,6 +154,7 @@ TEST_F(LookupComboTest, TypingCompletesAndBackSpaceCompletesFromTheShorterText) 
   key(ui::key::kBackspace);
   EXPECT_EQ(shown(window), "Медсестра");
   EXPECT_EQ(saved(*form, window), "Медсестра");
+  EXPECT_EQ(staff.column(disk, "STF:NUM_KEY", "STF:STRACH"), Strings{"Медсестра"});
 }
 
 TEST_F(LookupComboTest, AValueNotInTheListIsAddedAfterAskingOrThroughTheReferenceForm) {
