@@ -1,5 +1,6 @@
-// The popup menu, the "Example values" window and the "Choose items and order" dialog on the Qt
-// engine, offscreen, in Russian as the clerk reads them; screenshots are saved for a person.
+// The popup menu and its toolbox, the "Example values" window and the "Choose items and order"
+// dialog on the Qt engine, offscreen, in Russian as the clerk reads them; screenshots are saved
+// for a person to look at.
 #include <gtest/gtest.h>
 
 #include <QDialog>
@@ -116,6 +117,7 @@ TEST(QtFrameworkSmoke, PopupQueryAndChooserInRussian) {
     popup.AddItem("-");
     popup.RegisterMimicItem(popup.AddItem("!&Toolbox"), kToolbox, false);
     chosen_item = popup.Ask();
+    popup.Toolbox("Browse Actions");
 
     framework::QueryByExample query;
     query.TRANSLATOR = &translator;
@@ -148,6 +150,16 @@ TEST(QtFrameworkSmoke, PopupQueryAndChooserInRussian) {
   ASSERT_TRUE(menu->grab().save(menu_path));
   menu->actions()[1]->trigger();
   menu->hide();
+
+  // The toolbox: a button for each action, the disabled one disabled, the toolbox's own left out.
+  QDialog* toolbox = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] { return (toolbox = shownWithTitle<QDialog>(QStringLiteral("Действия со списком"))) != nullptr; }));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(toolbox->findChildren<QPushButton*>().size(), 3);
+  EXPECT_FALSE(button(toolbox, QStringLiteral("&Удалить"))->isEnabled());
+  QString toolbox_path = screenshotPath("qt_toolbox.png");
+  ASSERT_TRUE(toolbox->grab().save(toolbox_path));
 
   // The "Example values" window: the clerk asks for surnames beginning with "ив".
   QDialog* query = nullptr;
@@ -184,7 +196,7 @@ TEST(QtFrameworkSmoke, PopupQueryAndChooserInRussian) {
   EXPECT_EQ(filter, ru("SUB(UPPER(KAR:FAM),1,2)='ИВ'"));
   ASSERT_TRUE(columns);
   EXPECT_EQ(*columns, (std::vector<std::string>{ru("Фамилия"), ru("Таб. №")}));
-  for (const QString& path : {menu_path, query_path, chooser_path}) {
+  for (const QString& path : {menu_path, toolbox_path, query_path, chooser_path}) {
     EXPECT_GT(distinctColours(path), 20u) << path.toStdString();
   }
 }
