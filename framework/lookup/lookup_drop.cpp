@@ -4,8 +4,10 @@
 #include <charconv>
 
 #include "framework/window/window_controller.h"
+#include "runtime/errors/error_state.h"
 #include "runtime/picture/picture.h"
 #include "runtime/values/field_value.h"
+#include "storage/driver.h"
 
 namespace veltrano::framework {
 namespace {
@@ -71,7 +73,7 @@ bool LookupDrop::ReloadQueue() {
   if (file == nullptr || LISTQUEUE == nullptr) return false;
   images_.clear();
   texts_.clear();
-  positions_.clear();
+  pointers_.clear();
   LISTQUEUE->free();
   LOADED = 1;
   // Reading the view moves through the reference file's buffer; what the form had there comes
@@ -91,7 +93,8 @@ bool LookupDrop::ReloadQueue() {
         break;
       }
       images_.emplace_back(file->BUFFER.begin(), file->BUFFER.end());
-      positions_.push_back(VIEW->position());
+      pointers_.push_back(
+          static_cast<std::uint32_t>(storage::fileStatement(storage::Operation::PointerFile, *file->FILE)));
       DISPLAYFIELDS.LeftToRight();
       LISTQUEUE->add();
       std::vector<std::string> shown;
@@ -108,13 +111,27 @@ bool LookupDrop::ReloadQueue() {
 void LookupDrop::TakeRow(int row, bool sync) {
   TableManager* file = PRIMARY != nullptr ? PRIMARY->ME : nullptr;
   if (file == nullptr || row < 1 || row > rows()) return;
-  const auto& image = images_[static_cast<std::size_t>(row - 1)];
-  const std::int32_t kept = sync ? 0 : file->SnapshotRecord();
+  const auto index = static_cast<std::size_t>(row - 1);
+  const auto& image = images_[index];
+  LISTQUEUE->get(row);
+  if (sync) {
+    // The record itself is read again, memos and all, and becomes the file's current record; a
+    // record another station removed meanwhile leaves the list's copy in the buffer.
+    storage::OperationArguments get;
+    get.pointer = pointers_[index];
+    storage::fileStatement(storage::Operation::GetFilePtr, *file->FILE, get);
+    if (runtime::errorCode() == 0) {
+      VIEWPOSITION = file->CurrentPosition();
+    } else if (image.size() == file->BUFFER.size()) {
+      std::copy(image.begin(), image.end(), file->BUFFER.begin());
+    }
+    UPDATEFIELDS.LeftToRight();
+    return;
+  }
+  const std::int32_t kept = file->SnapshotRecord();
   if (image.size() == file->BUFFER.size()) std::copy(image.begin(), image.end(), file->BUFFER.begin());
   UPDATEFIELDS.LeftToRight();
-  LISTQUEUE->get(row);
-  VIEWPOSITION = positions_[static_cast<std::size_t>(row - 1)];
-  if (!sync) file->RestoreSnapshot(kept, true);
+  file->RestoreSnapshot(kept, true);
 }
 
 int LookupDrop::rowOfBuffer() const {
@@ -188,7 +205,7 @@ void LookupDrop::Reset(bool force) {
 void LookupDrop::Kill() {
   images_.clear();
   texts_.clear();
-  positions_.clear();
+  pointers_.clear();
   if (LISTQUEUE != nullptr) LISTQUEUE->free();
   LOADED = 0;
   ViewManager::Kill();

@@ -72,7 +72,7 @@ class LookupDrop : public ViewManager, public RegisteredFileDrop {
   ui::ControlId LISTCONTROL = 0;
   runtime::Queue* LISTQUEUE = nullptr;
   std::uint8_t LOADED = 0;
-  std::string VIEWPOSITION;  // position of the chosen row's record in the view
+  std::string VIEWPOSITION;  // the position of the record last taken into the reference file's buffer
 
  protected:
   ui::WindowId window() const;
@@ -85,7 +85,7 @@ class LookupDrop : public ViewManager, public RegisteredFileDrop {
  private:
   std::vector<std::vector<std::uint8_t>> images_;  // each row's record
   std::vector<std::vector<std::string>> texts_;    // each row's columns as shown
-  std::vector<std::string> positions_;             // each row's place in the view
+  std::vector<std::uint32_t> pointers_;            // each row's record in the reference file
   bool guard_opened_ = false;                      // the reference file opened for the list
 };
 
