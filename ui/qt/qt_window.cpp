@@ -40,6 +40,18 @@ namespace {
 
 constexpr int kRowHeight = 18;
 
+// Escape (or any other rejection) asks the procedure to close its dialog instead of hiding it
+// behind the procedure's back.
+class EngineDialog : public QDialog {
+ public:
+  EngineDialog(Qt::WindowFlags flags, std::function<void()> closing)
+      : QDialog(nullptr, flags), closing_(std::move(closing)) {}
+  void reject() override { closing_(); }
+
+ private:
+  std::function<void()> closing_;
+};
+
 // The combo's drop-down announces itself before it opens.
 class DropDownCombo : public QComboBox {
  public:
@@ -159,7 +171,8 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
       top_ = child;
     } else {
       auto* dialog =
-          new QDialog(nullptr, shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+          new EngineDialog(shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
+                           [this] { engine_.userCloses(id_); });
       auto* layout = new QVBoxLayout(dialog);
       layout->setContentsMargins(0, 0, 0, 0);
       layout->addWidget(content_);
