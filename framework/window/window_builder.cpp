@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/codepage.h"
+#include "ui/list_format.h"
 
 namespace veltrano::framework {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 constexpr int kLineHeight = 26;
 constexpr int kFieldHeight = 22;
 constexpr int kCharacterWidth = 7;
+constexpr int kWideCharacterWidth = 9;  // captions: the widest letters must fit
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 26;
 constexpr int kGap = 8;
@@ -213,7 +215,7 @@ WindowBuilder& WindowBuilder::check(ui::ControlId id, std::string_view text, Bou
   ui::ControlDescription& control =
       addField(id, ui::ControlKind::kCheck, record, field, "", element, 0, kFieldHeight);
   control.text = ru(text);
-  control.at.width = static_cast<int>(control.text.size()) * kCharacterWidth + 30;
+  control.at.width = static_cast<int>(control.text.size()) * kWideCharacterWidth + 30;
   return *this;
 }
 
@@ -235,7 +237,7 @@ WindowBuilder& WindowBuilder::options(
     radio.parent = group_id;
     radio.text = ru(caption);
     radio.value_text = ru(value);
-    radio.at = {10, y, widest * kCharacterWidth + 24, 20};
+    radio.at = {10, y, widest * kWideCharacterWidth + 30, 20};
     y += 22;
     add(std::move(radio), false);
   }
@@ -250,6 +252,12 @@ WindowBuilder& WindowBuilder::combo(ui::ControlId id, std::string_view prompt, B
   ui::ControlDescription& control =
       addField(id, ui::ControlKind::kCombo, record, field, picture, element, 0, kFieldHeight);
   control.format = ru(format);
+  // As wide as its list's column (dialog units of about two pixels) and its drop button.
+  if (std::optional<ui::ListFormat> columns = ui::parseListFormat(control.format);
+      columns && !columns->columns.empty() && columns->columns.front().width > 0) {
+    const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - prompt_width_ - cursor_.x;
+    control.at.width = std::clamp(columns->columns.front().width * 2 + 28, 80, std::max(room, 80));
+  }
   if (!fixed.empty()) {
     std::vector<std::string> rows;
     for (std::string_view row : fixed) rows.push_back(ru(row));

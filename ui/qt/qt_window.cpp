@@ -32,6 +32,7 @@
 #include <charconv>
 
 #include "ui/list_format.h"
+#include "ui/qt/qt_control_glue.h"
 #include "ui/qt/qt_icons.h"
 #include "ui/qt/text.h"
 
@@ -184,19 +185,6 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
   buildControls(shown);
   top_->installEventFilter(this);
   content_->installEventFilter(this);
-  // Where the clerk puts the focus is the window's focus: the next refresh must not take it back.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (applying_ || closing_) return;
-    for (QWidget* widget = now; widget != nullptr; widget = widget->parentWidget()) {
-      for (const auto& [id, control] : controls_) {
-        auto list = lists_.find(id);
-        if (control == widget || (list != lists_.end() && list->second.table == widget)) {
-          engine_.userFocuses(id_, id);
-          return;
-        }
-      }
-    }
-  });
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { engine_.timerTick(id_); });
 
@@ -286,6 +274,8 @@ void QtWindow::placeControl(const ControlSnapshot& control) {
   QWidget* widget = buildControl(control, parent);
   if (widget == nullptr) return;
   controls_[id] = widget;
+  auto list_parts = lists_.find(id);
+  reportFocus(list_parts != lists_.end() ? list_parts->second.table : widget, engine_, id_, id);
   if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
   if (control.description.kind == ControlKind::kTab) return;  // placed by its sheet
   if (const ListCell& cell = control.description.over; cell.list != 0) {
@@ -345,6 +335,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       entry->installEventFilter(this);
+      entry->setInputMask(inputMaskFor(control.description.picture));
       connect(entry, &QLineEdit::textEdited, this,
               [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {
@@ -472,8 +463,10 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
       auto* title = new QTableWidgetItem(toQt(described.title));
       title->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       table->setHorizontalHeaderItem(static_cast<int>(column), title);
-      // Widths are in dialog units; a quarter more gives our font the room the old one had.
-      if (described.width > 0) table->setColumnWidth(static_cast<int>(column), described.width * 5 / 4);
+      // Widths are in dialog units, a quarter of an average character each.
+      if (described.width > 0)
+        table->setColumnWidth(static_cast<int>(column),
+                              described.width * table->fontMetrics().averageCharWidth() / 4 + 8);
     }
   } else {
     table->setColumnCount(1);
@@ -490,9 +483,7 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   connect(table, &QTableWidget::currentCellChanged, this, [this, id](int row, int, int, int) {
     if (!applying_ && row >= 0) engine_.userSelectsRow(id_, id, row + 1);
   });
-  connect(table, &QTableWidget::cellDoubleClicked, this, [this, id](int, int) {
-    engine_.postEvent(id_, Event{event::kAccepted, id, id_, 0, 0});
-  });
+  reportListMouse(table, engine_, id_, id);
   connect(scroll, &QScrollBar::actionTriggered, this, [this, id, scroll](int action) {
     if (applying_) return;
     switch (action) {
@@ -646,6 +637,11 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
   QWidget* widget = found->second;
   widget->setEnabled(control.enabled);
   if (control.description.kind != ControlKind::kTab) widget->setVisible(!control.hidden);
+  // The resize object moves and sizes controls through their descriptions.
+  if (const Rect& at = control.description.at;
+      control.description.kind != ControlKind::kTab && at.width > 0 && at.height > 0 &&
+      control.description.over.list == 0 && widget->geometry() != rectOf(at))
+    widget->setGeometry(rectOf(at));
   switch (control.description.kind) {
     case ControlKind::kPrompt: static_cast<QLabel*>(widget)->setText(toQt(control.text)); break;
     case ControlKind::kEntry: {
