@@ -27,8 +27,9 @@
 // primed with it and that update form inserts it; else with AUTOADDFLAG id 5 asks ("Record
 // match not found, do you wish to add a new one?", Yes and No, default Yes) and Yes inserts the
 // primed record through the reference file's table manager; either way the list is refilled and
-// the new row chosen. Otherwise, or when the insert fails (the table manager has said why), the
-// field keeps the value as typed.
+// the new row chosen. With PROMPTTEXT set, that question (under PROMPTCAPTION) is asked instead
+// of id 5, in the list's own words ("Добавить новую должность?"). Otherwise, or when the insert
+// fails (the table manager has said why), the field keeps the value as typed.
 #pragma once
 
 #include <cstdint>
