@@ -25,6 +25,7 @@
 #include "ui/qt/qt_engine.h"
 #include "ui/qt/qt_smoke_support.h"
 #include "ui/qt/qt_window.h"
+#include "ui/qt/smoke_test_support.h"
 #include "ui/thread_table.h"
 
 namespace veltrano::ui::qt {
@@ -271,7 +272,7 @@ TEST(QtEngineSmoke, FrameChildListSheetAndMessageBox) {
   ASSERT_TRUE(pumpUntil([&] { return shownMessageBox() == nullptr && engine.openWindows().empty(); }));
 
   for (const QString& path : {before, passport, box_path}) {
-    EXPECT_GT(distinctColours(path), 20u) << path.toStdString();
+    EXPECT_GT(distinctColours(QImage(path)), 20u) << path.toStdString();
   }
 }
 
