@@ -22,7 +22,8 @@ std::vector<const CompiledItem*> columnsOf(const CompiledBand& band) {
   std::vector<const CompiledItem*> columns;
   for (const CompiledItem& item : band.items) {
     ItemKind kind = item.item->kind;
-    if (kind == ItemKind::kField || kind == ItemKind::kTotal || kind == ItemKind::kLineNumber) {
+    if ((kind == ItemKind::kField || kind == ItemKind::kTotal || kind == ItemKind::kLineNumber) &&
+        item.item->spreadsheet) {
       columns.push_back(&item);
     }
   }
@@ -89,6 +90,10 @@ ReportLayout::ReportLayout(std::shared_ptr<const CompiledReport> report)
   const CompiledBand* header = report_->band(BandKind::kPageHeader);
   if (header == nullptr) header = report_->band(BandKind::kReportHeader);
   for (const CompiledItem* column : columnsOf(*first_detail_)) {
+    if (!column->item->column_title.empty()) {
+      column_titles_.push_back(column->item->column_title);
+      continue;
+    }
     const Box& at = column->item->at;
     Length centre = at.x + at.width / 2;
     std::vector<const ReportItem*> over;
