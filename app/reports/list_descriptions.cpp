@@ -24,12 +24,11 @@ constexpr PageSetup kLandscape{PaperSize::kA4, Orientation::kLandscape, {1500, 1
 constexpr PageSetup kA3Landscape{PaperSize::kA3, Orientation::kLandscape, {1500, 1000, 1000, 1000}};
 
 // The lists' columns, by the values they show (widths in hundredths of a millimetre).
-constexpr ListColumn kName{"Фамилия И.О. ", "fio", "", 4200};
+constexpr ListColumn kName{"Фамилия И.О. ", "fio", "", 4000};
 constexpr ListColumn kPosition{"Должность", "KAR:POST", "@s60", 4000};
-constexpr ListColumn kDepartment{"Отделение", "KAR:OTDELENIE", "@s60", 3400};
+constexpr ListColumn kDepartment{"Отделение", "KAR:OTDELENIE", "@s60", 3600};
 constexpr ListColumn kSubdivision{"Подразделение", "KAR:STRUKT", "@s60", 3400};
 constexpr ListColumn kProfession{"Профессия", "KAR:PROFF", "@s60", 3500};
-constexpr ListColumn kAddress{"Адрес", "address", "", 4500};
 
 std::string globalText(std::string_view name) {
   return applicationGlobals().text(name);
@@ -104,10 +103,10 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
     case 113:
       return list(113, {ru("Общий список сотрудников ")}, current,
                   {kName,
-                   {"Должность", "KAR:POST", "@s60", 3800},
-                   {"Отделение", "KAR:OTDELENIE", "@s60", 3300},
+                   {"Должность", "KAR:POST", "@s60", 3600},
+                   {"Отделение", "KAR:OTDELENIE", "@s60", 4000},
                    {"Примечание", "note", "", 2500},
-                   kProfession});
+                   {"Профессия", "KAR:PROFF", "@s60", 3200}});
     case 115: {
       ListReportDescription description = list(115, {ru("Расширенный список сотрудников ")}, current,
                                                {{"Фамилия И.О. ", "fio_marked", "", 5000},
@@ -134,7 +133,7 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
                 kPosition,
                 {"дата начала", "OTP:DATAN", "@d6.", 2200},
                 {"дата окончания", "OTP:DATAK", "@d6.", 2200},
-                {"Основание", "OTP:OSNOVA", "@s20", 4700}});
+                {"Основание", "OTP:OSNOVA", "@s20", 4900}});
       description.source =
           ReportSource{"OTPUSK", true, {}, "+KAR:FAM,+KAR:NOM,+KAR:PER", description.source.filter, {}};
       return description;

@@ -3,32 +3,10 @@
 #include <limits>
 
 #include "app/reports/institution.h"
+#include "app/reports/signature_lines.h"
 #include "platform/codepage.h"
 
 namespace veltrano::app::reports {
-namespace {
-
-using ui::report::Length;
-using ui::report::ReportItem;
-
-constexpr Length kSignatureRow = 800;
-constexpr Length kSignatureLabel = 7000;
-constexpr Length kSignatureLine = 4500;
-
-// "Главный врач  ____________  Иванов И.И.": the label, a line to sign on, the name.
-void addSignature(ui::report::ReportBand& band, std::string_view label, std::string value) {
-  const Length top = band.height;
-  band.items.push_back(ui::report::textItem(platform::ru(label), {0, top, kSignatureLabel, 500}));
-  ReportItem line;
-  line.kind = ui::report::ItemKind::kLine;
-  line.at = {kSignatureLabel, top + 450, kSignatureLine, 0};
-  band.items.push_back(line);
-  band.items.push_back(
-      ui::report::textItem(std::move(value), {kSignatureLabel + kSignatureLine + 300, top, 6000, 500}));
-  band.height += kSignatureRow;
-}
-
-}  // namespace
 
 ui::report::ReportDescription describeList(const ListReportDescription& list, const ManagerNames& managers) {
   ui::report::TableReport table;
@@ -45,9 +23,9 @@ ui::report::ReportDescription describeList(const ListReportDescription& list, co
   for (ui::report::ReportBand& band : report.bands) {
     if (band.kind != ui::report::BandKind::kReportFooter) continue;
     band.height += 400;
-    addSignature(band, "Главный врач", managers.chief);
+    addSignatureLine(band, "Главный врач", managers.chief);
     if (list.signatures == Signatures::kChiefAndPersonnel)
-      addSignature(band, "Зам. главного врача по кадрам", managers.deputy_personnel);
+      addSignatureLine(band, "Зам. главного врача по кадрам", managers.deputy_personnel);
   }
   return report;
 }

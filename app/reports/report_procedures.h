@@ -9,6 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "app/frame/application.h"
 
@@ -34,5 +37,14 @@ inline constexpr std::uint16_t kInstitutionTexts = 129;
 
 // REQUIRES: `application` outlives every call of the procedures registered.
 void registerReportProcedures(Application& application);
+
+// A report that runs without a window (`veltrano --report`): the report alone, without the
+// dialog the menu asks first, and the globals that dialog would have set.
+struct HeadlessReport {
+  std::uint8_t (*run)(const Application& application, std::uint16_t number) = nullptr;
+  std::vector<std::string_view> globals;
+};
+// Nothing for a number that is no such report.
+std::optional<HeadlessReport> headlessReport(std::uint16_t number);
 
 }  // namespace veltrano::app::reports

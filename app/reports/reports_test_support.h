@@ -91,10 +91,12 @@ class ReportsTest : public app::testing::DictionaryTest {
 
   // Procedure `number` run without a screen, its pages kept.
   ReportRun run(std::uint16_t number) {
+    return run([&] { return application.call(number, framework::kRequestNone); });
+  }
+  ReportRun run(const std::function<std::uint8_t()>& procedure) {
     CapturingOutput output;
     ui::report::ScopedReportOutput installed_output(output);
-    const framework::ReportCommandResult done = framework::produceReportFiles(
-        [&] { return application.call(number, framework::kRequestNone); }, {"report.pdf", {}});
+    const framework::ReportCommandResult done = framework::produceReportFiles(procedure, {"report.pdf", {}});
     ReportRun result{done.written, {}, output.pages()};
     for (const std::string& message : done.messages)
       result.messages.push_back(platform::utf8From1251(message));

@@ -321,9 +321,13 @@ void ReportLayout::noteDetailRow(const CompiledBand& band, const Prepared& prepa
     for (const Prepared::Cell& cell : prepared.cells) {
       if (cell.item != column) continue;
       std::string printed;
+      const char* previous_end = nullptr;
       for (std::string_view line : cell.lines) {
-        if (!printed.empty()) printed += ' ';
+        // Lines broken between words join with a space; a word too long for its cell, broken
+        // where the cell ends, joins up again.
+        if (!printed.empty() && line.data() != previous_end) printed += ' ';
         printed += line;
+        previous_end = line.data() + line.size();
       }
       row.push_back(std::move(printed));
     }

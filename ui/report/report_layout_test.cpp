@@ -114,11 +114,14 @@ TEST(ReportLayout, SpreadsheetColumnsTakeTheirOwnTitlesAndMayBeLeftOut) {
   row.items[2].column_title = ru("Оклад, руб.");
   row.items[3].spreadsheet = false;
   ReportLayout layout(compiled(description));
-  ASSERT_TRUE(layout.print(kTableRow, std::vector<std::string>{ru("Иванов И.И."), "10", ru("примечание")}));
+  const std::string word = ru("ДЛИННАЯФАМИЛИЯБЕЗПРОБЕЛОВ");  // wider than the 50 mm column
+  ASSERT_TRUE(layout.print(kTableRow, std::vector<std::string>{word, "10", ru("примечание")}));
   ReportPages pages = layout.close();
   EXPECT_EQ(pages.column_titles, (std::vector<std::string>{ru("№"), ru("Фамилия И.О."), ru("Оклад, руб.")}));
-  EXPECT_EQ(pages.detail_rows, (std::vector<std::vector<std::string>>{{"1", ru("Иванов И.И."), "10.00"}}));
+  EXPECT_EQ(pages.detail_rows, (std::vector<std::vector<std::string>>{{"1", word, "10.00"}}))
+      << "a word broken at the cell's edge is one word in the spreadsheet";
   EXPECT_TRUE(holds(*pages.pages[0], ru("примечание"))) << "printed all the same";
+  EXPECT_FALSE(holds(*pages.pages[0], word)) << "the word is broken on paper";
 }
 
 TEST(ReportLayout, WrapsLongTextsAndCutsTheOnesThatMayNotGrow) {
