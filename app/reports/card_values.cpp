@@ -77,7 +77,7 @@ bool CardValues::HasChildBornAfterOctober1992() {
     born = static_cast<std::int32_t>(sostav.integer("SOS:DATR"));
   });
   if (relation.empty() || born < from) return false;
-  child_ = relation + " " + dateText(born);
+  child_ = relation + " " + cellDate(born);
   return true;
 }
 

@@ -24,7 +24,9 @@ ui::report::ReportDescription describeList(const ListReportDescription& list, co
     if (band.kind != ui::report::BandKind::kReportFooter) continue;
     band.height += 400;
     addSignatureLine(band, "Главный врач", managers.chief);
-    if (list.signatures == Signatures::kChiefAndPersonnel)
+    if (list.signatures == Signatures::kManagers)
+      addSignatureLine(band, "Зам. главного врача по лечебной работе", managers.deputy_medical);
+    if (list.signatures != Signatures::kChief)
       addSignatureLine(band, "Зам. главного врача по кадрам", managers.deputy_personnel);
   }
   return report;

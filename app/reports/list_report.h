@@ -29,6 +29,7 @@ enum class Signatures : std::uint8_t {
   kNone,
   kChief,              // "Главный врач"
   kChiefAndPersonnel,  // and "Зам. главного врача по кадрам"
+  kManagers,           // all three: the chief, the deputies for medical work and for personnel
 };
 
 struct ListReportDescription {

@@ -9,6 +9,25 @@ constexpr int kLookupWidth = 26;
 
 }  // namespace
 
+void addLookupButtons(framework::WindowDefinition& definition, std::span<const ui::ControlId> entries,
+                      ui::ControlId first_button) {
+  std::vector<ui::ControlDescription>& controls = definition.window.controls;
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    for (ui::ControlDescription& entry : controls) {
+      if (entry.id != entries[index]) continue;
+      entry.at.width -= kLookupWidth + 4;
+      ui::ControlDescription button;
+      button.id = first_button + static_cast<ui::ControlId>(index);
+      button.kind = ui::ControlKind::kButton;
+      button.parent = entry.parent;
+      button.text = "...";
+      button.at = {entry.at.x + entry.at.width + 4, entry.at.y, kLookupWidth, entry.at.height};
+      controls.push_back(button);
+      break;
+    }
+  }
+}
+
 ReportDialog::ReportDialog(const Application& application, std::string_view procedure, std::string_view label,
                            std::string_view caption, const runtime::RecordLayout& values,
                            std::span<std::uint8_t> record)
@@ -27,22 +46,9 @@ std::uint8_t ReportDialog::Run() {
   std::string error;
   std::optional<framework::WindowDefinition> definition = builder_.build(&error);
   if (!definition) return framework::kResponseCancelled;
-  for (std::size_t index = 0; index < lookups_.size(); ++index) {
-    std::vector<ui::ControlDescription>& controls = definition->window.controls;
-    for (ui::ControlDescription& entry : controls) {
-      if (entry.id != lookups_[index].control) continue;
-      // The button takes the end of its entry, so that the window keeps its width.
-      entry.at.width -= kLookupWidth + 4;
-      ui::ControlDescription button;
-      button.id = dialog::kFirstLookup + static_cast<ui::ControlId>(index);
-      button.kind = ui::ControlKind::kButton;
-      button.parent = entry.parent;
-      button.text = "...";
-      button.at = {entry.at.x + entry.at.width + 4, entry.at.y, kLookupWidth, entry.at.height};
-      controls.push_back(button);
-      break;
-    }
-  }
+  std::vector<ui::ControlId> entries;
+  for (const Lookup& lookup : lookups_) entries.push_back(lookup.control);
+  addLookupButtons(*definition, entries, dialog::kFirstLookup);
   application_.prepare(*this);
   Describe(std::move(*definition));
   FIRSTFIELD = dialog::kFirstValue;

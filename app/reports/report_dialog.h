@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ enum : ui::ControlId {
   kFirstLookup = 50,  // the "..." buttons, in the order added
 };
 }  // namespace dialog
+
+// Puts a "..." button at the end of each entry in `entries`, numbered from `first_button` in
+// their order; the entries give the buttons their room, so that the window keeps its width.
+void addLookupButtons(framework::WindowDefinition& definition, std::span<const ui::ControlId> entries,
+                      ui::ControlId first_button);
 
 class ReportDialog : public framework::WindowController {
  public:

@@ -6,6 +6,7 @@
 #include "app/reports/list_descriptions.h"
 #include "app/reports/report_dialogs.h"
 #include "app/reports/selection_lists.h"
+#include "app/reports/training_plan.h"
 
 namespace veltrano::app::reports {
 namespace {
@@ -25,6 +26,9 @@ std::uint8_t runForm50Report(const Application& application, std::uint16_t) {
 }
 std::uint8_t runForm51Report(const Application& application, std::uint16_t) {
   return runForm51(application);
+}
+std::uint8_t runPlanPrintout(const Application& application, std::uint16_t) {
+  return runTrainingPlanPrintout(application);
 }
 
 }  // namespace
@@ -53,6 +57,7 @@ std::optional<HeadlessReport> headlessReport(std::uint16_t number) {
     case 76: return HeadlessReport{runSheet, {}};
     case 79: return HeadlessReport{runForm50Report, {}};
     case 78: return HeadlessReport{runForm51Report, {"datanp", "datakp"}};
+    case 84: return HeadlessReport{runPlanPrintout, {}};
     default: return std::nullopt;
   }
 }
@@ -86,6 +91,20 @@ void registerReportProcedures(Application& application) {
   for (const std::uint16_t sheet : {std::uint16_t{34}, std::uint16_t{75}, std::uint16_t{76}}) {
     procedures.Register(sheet, procedureName(sheet), [app, sheet](const framework::ProcedureCall&) {
       return runForm17Sheet(*app, sheet);
+    });
+  }
+  procedures.Register(82, "VELTR082",
+                      [app](const framework::ProcedureCall&) { return runTrainingPlan(*app); });
+  procedures.Register(84, "VELTR084",
+                      [app](const framework::ProcedureCall&) { return runTrainingPlanPrintout(*app); });
+  for (const std::uint16_t list : {std::uint16_t{85}, std::uint16_t{127}}) {
+    procedures.Register(list, procedureName(list), [app, list](const framework::ProcedureCall& call) {
+      return runTrainingPlanList(*app, list, call);
+    });
+  }
+  for (const std::uint16_t form : {std::uint16_t{86}, std::uint16_t{126}}) {
+    procedures.Register(form, procedureName(form), [app, form](const framework::ProcedureCall& call) {
+      return runTrainingPlanForm(*app, form, call);
     });
   }
   procedures.Register(79, "VELTR079", [app](const framework::ProcedureCall&) { return runForm50(*app); });

@@ -4,6 +4,7 @@
 
 #include "platform/codepage.h"
 #include "runtime/datetime/calendar.h"
+#include "runtime/picture/picture.h"
 
 namespace veltrano::app::reports {
 namespace {
@@ -47,6 +48,13 @@ std::string fullName(const RecordAccess& card) {
     result += part;
   }
   return result;
+}
+
+std::string cellDate(std::int32_t date) {
+  static const runtime::CompiledPicture picture = runtime::compilePicture("@d6.");
+  if (date <= 0) return {};
+  std::string text = runtime::formatPicture(std::to_string(date), picture);
+  return std::string(clipped(text));
 }
 
 std::string insuranceText(const std::string& stored) {

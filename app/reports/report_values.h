@@ -25,8 +25,10 @@ std::string insuranceText(const std::string& stored);
 
 // "1964"; empty for no date.
 std::string yearText(std::int32_t date);
-// "05.03.2004"; empty for no date.
+// "05.03.2004", as titles and settings write a date; empty for no date.
 std::string dateText(std::int32_t date);
+// "5.03.2004", as the picture "@d6." of the tables' date columns shows it; empty for no date.
+std::string cellDate(std::int32_t date);
 // The same day and month `years` earlier (28 February for 29 February in a year without it).
 std::int32_t yearsBefore(std::int32_t date, std::int32_t years);
 // "12 л. 3 м. 5 д."
