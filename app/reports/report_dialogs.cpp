@@ -67,7 +67,7 @@ std::uint8_t askYearsBack(const Application& application, std::string_view proce
   Variables variables(fields);
   ReportDialog window(application, procedure, label, caption, variables.layout(), variables.bytes());
   window.builder().promptWidth(8).prompt(0, prompt);
-  window.builder().entry(kFirstValue, "", window.values(), "years", "@n3").required();
+  window.builder().entry(kFirstValue, "", window.values(), "years", "@n3");
   window.SetCheck([&]() -> std::optional<Refusal> {
     const std::int64_t years = variables.access().integer("years");
     if (years >= 1 && years <= 99) return std::nullopt;
@@ -100,7 +100,7 @@ std::uint8_t askRetirementYear(const Application& application) {
   ReportDialog window(application, "VELTR100", "PensSel", "Выход на пенсию по возрасту", variables.layout(),
                       variables.bytes());
   window.builder().promptWidth(8).prompt(0, "Введите год даты (например - 2001)");
-  window.builder().entry(kFirstValue, "", window.values(), "year", "@n4").required();
+  window.builder().entry(kFirstValue, "", window.values(), "year", "@n_4");
   window.SetCheck([&]() -> std::optional<Refusal> {
     const std::int64_t year = variables.access().integer("year");
     if (year >= 1900 && year <= 2100) return std::nullopt;
@@ -202,9 +202,11 @@ std::uint8_t askPeriod(const Application& application) {
   ReportDialog window(application, "VELTR102", "PeriodSel", "Форма №51", variables.layout(),
                       variables.bytes());
   window.builder().promptWidth(40).prompt(0, "Введите даты начала и конца периода.");
-  window.builder().entry(kFirstValue, "с", window.values(), "from", "@d6.").required();
-  window.builder().entry(kFirstValue + 1, "по", window.values(), "to", "@d6.").required();
+  window.builder().entry(kFirstValue, "с", window.values(), "from", "@d6.");
+  window.builder().entry(kFirstValue + 1, "по", window.values(), "to", "@d6.");
   window.SetCheck([&]() -> std::optional<Refusal> {
+    if (variables.access().blank("from")) return Refusal{kFirstValue, "Введите дату начала периода."};
+    if (variables.access().blank("to")) return Refusal{kFirstValue + 1, "Введите дату конца периода."};
     if (variables.access().integer("from") > variables.access().integer("to"))
       return Refusal{kFirstValue + 1, "Конец периода раньше его начала."};
     return std::nullopt;

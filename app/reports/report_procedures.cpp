@@ -3,6 +3,7 @@
 #include "app/reports/form17.h"
 #include "app/reports/form50.h"
 #include "app/reports/form51.h"
+#include "app/reports/institution_dialog.h"
 #include "app/reports/list_descriptions.h"
 #include "app/reports/report_dialogs.h"
 #include "app/reports/selection_lists.h"
@@ -93,6 +94,8 @@ void registerReportProcedures(Application& application) {
       return runForm17Sheet(*app, sheet);
     });
   }
+  procedures.Register(kInstitutionTexts, procedureName(kInstitutionTexts),
+                      [app](const framework::ProcedureCall&) { return editInstitutionTexts(*app); });
   procedures.Register(82, "VELTR082",
                       [app](const framework::ProcedureCall&) { return runTrainingPlan(*app); });
   procedures.Register(84, "VELTR084",

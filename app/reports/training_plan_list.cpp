@@ -167,14 +167,10 @@ std::uint8_t runTrainingPlanList(const Application& application, std::uint16_t n
   framework::BrowseManager browse;
   browse.Init(list::kRows, framework::ViewDefinition{{}, {&ucheba.file()}}, &guard, &window);
   browse.RegisterSortOrder(nullptr, ucheba.key("UCH:IND_STRUKT_KEY"));
-  for (std::string_view column : {"UCH:STRUKT", "UCH:FAM", "UCH:POST", "UCH:UCHEBA", "UCH:UCHEBA2",
-                                  "UCH:ATTESTAT", "UCH:ATTESTAT2", "UCH:PEREATTESTAT", "UCH:PEREATTESTAT2"}) {
-    browse.AddField(
-        reference::fileField(ucheba, column),
-        column.find("UCHEBA") != std::string_view::npos || column.find("ATTESTAT") != std::string_view::npos
-            ? "@n4b"
-            : "");
-  }
+  for (std::string_view column : {"UCH:STRUKT", "UCH:FAM", "UCH:POST"})
+    browse.AddField(reference::fileField(ucheba, column));
+  // A year through "@n4" would be grouped ("2,005") and overflow its four places.
+  for (std::string_view year : kYears) browse.AddField(reference::fileField(ucheba, year), "@n_4b");
   browse.CHANGECONTROL = list::kChange;
   browse.DELETECONTROL = list::kDelete;
   browse.ASKPROCEDURE = number == 127 ? 126 : 86;
@@ -196,7 +192,7 @@ std::uint8_t runTrainingPlanForm(const Application& application, std::uint16_t n
   builder.display(form::kSubdivision, "Подразделение:", record, "UCH:STRUKT", "@s60");
   for (std::size_t year = 0; year < std::size(kYears); ++year)
     builder.entry(form::kFirstYear + static_cast<ui::ControlId>(year), kYearPrompts[year], record,
-                  kYears[year], "@n4b");
+                  kYears[year], "@n_4b");
   builder.okButton(form::kOk, "Ввод").cancelButton(form::kCancel, "Отмена");
   PlanForm window;
   application.prepare(window);
