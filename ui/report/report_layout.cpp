@@ -1,6 +1,7 @@
 #include "ui/report/report_layout.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "ui/report/text_lines.h"
 
@@ -276,13 +277,16 @@ void ReportLayout::finishPage() {
 void ReportLayout::place(const CompiledBand& band, std::span<const std::string> values, Length keep_with) {
   if (page_ == nullptr) startPage(values);
   bool detail = band.band->kind == BandKind::kDetail;
-  Prepared prepared = prepare(band, values, body_bottom_ - y_);
-  bool overflows = y_ + prepared.height + keep_with > body_bottom_ || prepared.height < band.band->height;
+  // Measured whole first: a band grown by its wrapped texts past the room left on the page goes
+  // to the next page rather than losing its last lines here.
+  Prepared prepared = prepare(band, values, std::numeric_limits<Length>::max());
+  bool overflows = y_ + prepared.height + keep_with > body_bottom_;
   if (pageHasBody() && (break_pending_ || overflows)) {
     finishPage();
     startPage(values);
-    prepared = prepare(band, values, body_bottom_ - y_);
   }
+  // Only a band taller than a whole page is cut.
+  prepared = prepare(band, values, body_bottom_ - y_);
   break_pending_ = false;
   if (detail) {
     accumulate(values, true);
