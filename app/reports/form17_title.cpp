@@ -49,7 +49,7 @@ ui::report::ReportDescription titleSheet(const InstitutionTexts& institution) {
   items.push_back(
       boxed(text("ФЕДЕРАЛЬНОЕ ГОСУДАРСТВЕННОЕ СТАТИСТИЧЕСКОЕ НАБЛЮДЕНИЕ", {0, 0, kWidth, 800}, kBold)));
   items.push_back(boxed(text("КОНФИДЕНЦИАЛЬНОСТЬ ГАРАНТИРУЕТСЯ ПОЛУЧАТЕЛЕМ ИНФОРМАЦИИ",
-                             {2500, 1200, kWidth - 5000, 800}, kBold)));
+                             {1500, 1200, kWidth - 3000, 800}, kBold)));
   items.push_back(boxed(text(
       "Нарушение порядка представления статистической информации, а равно представление недостоверной "
       "статистической информации влечет ответственность, установленную статьей 13.19 Кодекса Российской "
@@ -66,22 +66,22 @@ ui::report::ReportDescription titleSheet(const InstitutionTexts& institution) {
   constexpr Length kTableTop = 7900;
   constexpr Length kWho = 9000;
   constexpr Length kWhen = 3500;
-  items.push_back(boxed(text("Представляют:", {0, kTableTop, kWho, 600}, kBold)));
-  items.push_back(boxed(text("Сроки представления", {kWho, kTableTop, kWhen, 600}, kBold)));
+  items.push_back(boxed(text("Представляют:", {0, kTableTop, kWho, 800}, kBold)));
+  items.push_back(boxed(text("Сроки представления", {kWho, kTableTop, kWhen, 800}, kBold)));
   items.push_back(boxed(
       text("учреждения здравоохранения — органу управления здравоохранением по установленному им адресу",
-           {0, kTableTop + 600, kWho, 1400}, kText, Align::kLeft)));
-  items.push_back(boxed(text("20 января", {kWho, kTableTop + 600, kWhen, 1400})));
-  items.push_back(boxed(text("", {kWho + kWhen + 500, kTableTop, kWidth - kWho - kWhen - 500, 2000})));
+           {0, kTableTop + 800, kWho, 1400}, kText, Align::kLeft)));
+  items.push_back(boxed(text("20 января", {kWho, kTableTop + 800, kWhen, 1400})));
+  items.push_back(boxed(text("", {kWho + kWhen + 500, kTableTop, kWidth - kWho - kWhen - 500, 2200})));
   items.push_back(
       text("Форма №17", {kWho + kWhen + 500, kTableTop + 100, kWidth - kWho - kWhen - 500, 500}, kBold));
   items.push_back(text("Утверждена постановлением Госкомстата России от __________ № ____",
-                       {kWho + kWhen + 600, kTableTop + 600, kWidth - kWho - kWhen - 700, 900}, kSmall));
+                       {kWho + kWhen + 600, kTableTop + 600, kWidth - kWho - kWhen - 700, 1000}, kSmall));
   items.push_back(
-      text("Годовая", {kWho + kWhen + 500, kTableTop + 1450, kWidth - kWho - kWhen - 500, 500}, kBold));
+      text("Годовая", {kWho + kWhen + 500, kTableTop + 1650, kWidth - kWho - kWhen - 500, 500}, kBold));
 
   // The institution and the boxes of its codes.
-  constexpr Length kNameTop = 10400;
+  constexpr Length kNameTop = 10600;
   items.push_back(boxed(text("", {0, kNameTop, kWidth, 1500})));
   ReportItem name = ui::report::textItem(ru("Наименование отчитывающейся организации: ") + institution.name,
                                          {200, kNameTop + 150, kWidth - 400, 600}, kBold, Align::kLeft);
@@ -89,7 +89,7 @@ ui::report::ReportDescription titleSheet(const InstitutionTexts& institution) {
   items.push_back(name);
   items.push_back(ui::report::textItem(ru("Почтовый адрес: ") + institution.city,
                                        {200, kNameTop + 800, kWidth - 400, 500}, kText, Align::kLeft));
-  constexpr Length kCodesTop = 11900;
+  constexpr Length kCodesTop = 12100;
   constexpr Length kCode = kWidth / 4;
   const std::string_view codes[] = {"Код формы по ОКУД", "Код отчитывающейся организации по ОКПО", "", ""};
   for (int column = 0; column < 4; ++column) {

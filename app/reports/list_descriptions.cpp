@@ -127,13 +127,14 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
                    {"Примечание", "note", "", 3000},
                    {"Профессия", "KAR:PROFF", "@s60", 4900}});
     case 123: {
-      ListReportDescription description =
-          list(123, {ru("Список сотрудниц в декретном отпуске")}, ru("OTP:vid='декретный' and ") + main_job,
-               {kName,
-                kPosition,
-                {"дата начала", "OTP:DATAN", "@d6.", 2200},
-                {"дата окончания", "OTP:DATAK", "@d6.", 2200},
-                {"Основание", "OTP:OSNOVA", "@s20", 4900}});
+      // The kind of leave compares without regard to case: its book writes "Декретный".
+      ListReportDescription description = list(123, {ru("Список сотрудниц в декретном отпуске")},
+                                               ru("UPPER(OTP:vid)=UPPER('декретный') and ") + main_job,
+                                               {kName,
+                                                kPosition,
+                                                {"дата начала", "OTP:DATAN", "@d6.", 2200},
+                                                {"дата окончания", "OTP:DATAK", "@d6.", 2200},
+                                                {"Основание", "OTP:OSNOVA", "@s20", 4900}});
       description.source =
           ReportSource{"OTPUSK", true, {}, "+KAR:FAM,+KAR:NOM,+KAR:PER", description.source.filter, {}};
       return description;

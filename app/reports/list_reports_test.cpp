@@ -49,7 +49,7 @@ class ListReportsTest : public testing::ReportsTest {
       c.setInteger("KAR:DATAS", today() - 1826);
     });
     card("Григорьева", [&](RecordAccess& c) {
-      common(c, 140, "санитарка палатная", "Хирургия");
+      common(c, 140, "Санитарка палатная", "Хирургия");
       c.setInteger("KAR:DATA_ZAP", date(2001, 3, 1));
     });
     card("Дмитриев", [&](RecordAccess& c) {
@@ -77,7 +77,7 @@ class ListReportsTest : public testing::ReportsTest {
     });
     addRecord("OTPUSK", [&](RecordAccess& r) {
       r.setInteger("OTP:NUM", vasilieva);
-      r.setText("OTP:VID", ru("декретный"));
+      r.setText("OTP:VID", ru("Декретный"));
       r.setInteger("OTP:DATAN", date(2004, 3, 1));
     });
     addRecord("RABOTA", [&](RecordAccess& r) {
@@ -121,7 +121,7 @@ TEST_F(ListReportsTest, EachReportPrintsTheCardsItsRulesSelect) {
       {124, {}, {"Аверина А.П.", "Васильева"}},
       {118,
        {},
-       {"Врач-терапевт", "Врач-хирург", "Медицинская сестра палатная", "санитарка палатная", "санитар",
+       {"Врач-терапевт", "Врач-хирург", "Медицинская сестра палатная", "Санитарка палатная", "санитар",
         "Врач-терапевт", ""},
        2},
       {96, [](ApplicationGlobals& g) { g.setText("datan", "2004"); }, {"Аверина А.П."}},

@@ -49,12 +49,15 @@ std::optional<FormLineRange> tradeUnionLines(std::string_view group) {
   return roleLines(group);
 }
 
+// The positions compare without regard to case: the staff's book writes "Санитарка" where the
+// rule names "санитарка", and a clerk's position chosen from it must still be found.
 std::optional<std::string> tradeUnionFilter(std::string_view group) {
   const std::string current = "KAR:data_uvol='' and KAR:sovmestitel=0";
   if (group == ru("Врачи") || group == ru("Медсестры")) return current + " and KAR:str>=st1 and KAR:str<=st2";
-  if (group == ru("Санитары")) return current + ru(" and (SUB(KAR:post,1,9)='санитарка')");
+  if (group == ru("Санитары")) return current + ru(" and (UPPER(SUB(KAR:post,1,9))=UPPER('санитарка'))");
   if (group == ru("Другие"))
-    return current + ru(" and KAR:str>=st1 and KAR:str<=st2 and (SUB(KAR:post,1,9)~='санитарка')");
+    return current +
+           ru(" and KAR:str>=st1 and KAR:str<=st2 and (UPPER(SUB(KAR:post,1,9))~=UPPER('санитарка'))");
   return std::nullopt;
 }
 
