@@ -67,7 +67,7 @@ ListReportDescription staffOnA3(std::uint16_t number, std::string_view who, std:
        {"Год прохождения последней специализации где и по какой специальности", "last_training", "", 7000},
        {"Занимаемая должность", "KAR:POST", "@s60", 5000},
        {"Категория", "KAR:KATEGOR", "@s20", 2200},
-       {"Дата", "KAR:DATAS", "@d6.", 2100, "Серт."},
+       {"Дата", "KAR:DATAS", "@d6.b", 2100, "Серт."},
        {"Домашний адрес", "address", "", 6400}},
       kA3Landscape);
   description.source.lookups = {"POVYSH"};
@@ -86,12 +86,12 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
                   {kName,
                    kPosition,
                    kDepartment,
-                   {"Дата приема на работу", "KAR:DATA_ZAP", "@d6.", 2200},
+                   {"Дата приема на работу", "KAR:DATA_ZAP", "@d6.b", 2200},
                    kProfession});
     case 111:
       return list(111, {ru("Список сотрудников имеющих возраст ") + yearsBackText() + ru(" лет.")},
                   main_job + " and year(KAR:datr)=year(datag)",
-                  {kName, kPosition, kDepartment, {"Дата рождения", "KAR:DATR", "@d6.", 2200}, kProfession});
+                  {kName, kPosition, kDepartment, {"Дата рождения", "KAR:DATR", "@d6.b", 2200}, kProfession});
     case 112: {
       ListReportDescription description =
           list(112, {ru("Cписок сотрудников дети которых родились после 6.10.1992г.")}, main_job + " ",
@@ -112,7 +112,7 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
                                                {{"Фамилия И.О. ", "fio_marked", "", 5000},
                                                 {"Год рожд.", "birth_year", "", 1400},
                                                 {"Адрес прописки / фактический", "addresses", "", 11300},
-                                                {"Принят", "hired", "@d6.", 2200},
+                                                {"Принят", "hired", "@d6.b", 2200},
                                                 {"Стаж в больнице", "service_here", "", 3000},
                                                 {"Страх.полис", "insurance", "", 3100}},
                                                kLandscape);
@@ -132,8 +132,8 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
                                                ru("UPPER(OTP:vid)=UPPER('декретный') and ") + main_job,
                                                {kName,
                                                 kPosition,
-                                                {"дата начала", "OTP:DATAN", "@d6.", 2200},
-                                                {"дата окончания", "OTP:DATAK", "@d6.", 2200},
+                                                {"дата начала", "OTP:DATAN", "@d6.b", 2200},
+                                                {"дата окончания", "OTP:DATAK", "@d6.b", 2200},
                                                 {"Основание", "OTP:OSNOVA", "@s20", 4900}});
       description.source =
           ReportSource{"OTPUSK", true, {}, "+KAR:FAM,+KAR:NOM,+KAR:PER", description.source.filter, {}};
@@ -158,18 +158,19 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
       return description;
     }
     case 118: {
+      // Ten columns of long texts: on A3, so that no title or date is cut.
       ListReportDescription description = list(118, {}, {},
-                                               {{"Какой ВУЗ окончил", "school", "", 4400},
-                                                {"Должность", "KAR:POST", "@s60", 3600},
-                                                {"Специализация", "speciality", "", 3000},
-                                                {"Категория", "KAR:KATEGOR", "@s20", 2000},
-                                                {"Сертификат", "KAR:DATAS", "@d6.", 2000},
-                                                {"Домашний адрес", "address", "", 4500},
-                                                {"Год рождения", "birth_year", "", 1500},
-                                                {"Год окончания ВУЗа", "graduation_year", "", 1700},
-                                                {"Факультет", "faculty", "", 1500},
-                                                {"Дата", "KAR:DATAA", "@d6.", 1800}},
-                                               kLandscape);
+                                               {{"Какой ВУЗ окончил", "school", "", 5200},
+                                                {"Должность", "KAR:POST", "@s60", 4400},
+                                                {"Специализация", "speciality", "", 3800},
+                                                {"Категория", "KAR:KATEGOR", "@s20", 2600},
+                                                {"Сертификат", "KAR:DATAS", "@d6.b", 2600},
+                                                {"Домашний адрес", "address", "", 6400},
+                                                {"Год рождения", "birth_year", "", 2400},
+                                                {"Год окончания ВУЗа", "graduation_year", "", 2800},
+                                                {"Факультет", "faculty", "", 3000},
+                                                {"Дата", "KAR:DATAA", "@d6.b", 2400}},
+                                               kA3Landscape);
       description.progress_window = false;
       return description;
     }
@@ -192,15 +193,15 @@ std::optional<ListReportDescription> selectionPrintout(std::uint16_t number) {
                   retirementFilter(),
                   {{"Фамилия И.О. ", "fio", "", 3800},
                    {"№ страх.св.", "insurance", "", 2700},
-                   {"Дата рожд.", "KAR:DATR", "@d6.", 2000},
+                   {"Дата рожд.", "KAR:DATR", "@d6.b", 2000},
                    {"Должность", "KAR:POST", "@s60", 3400},
                    {"Адрес", "address", "", 3400},
-                   {"Уход на пенс.", "retirement", "@d6.", 2000}});
+                   {"Уход на пенс.", "retirement", "@d6.b", 2000}});
     case 97:
       return list(97, {categoryTitle()}, categoryFilter(),
                   {{"Фамилия И.О. ", "fio", "", 5000},
                    {"Должность", "KAR:POST", "@s60", 9300},
-                   {"Дата присвоения", "KAR:DATAA", "@d6.", 3000}});
+                   {"Дата присвоения", "KAR:DATAA", "@d6.b", 3000}});
     case 98:
       return list(98, {ru("Список совместителей")}, partTimerFilter(),
                   {kName,
@@ -230,7 +231,7 @@ std::optional<ListReportDescription> selectionPrintout(std::uint16_t number) {
       ListReportDescription description = list(105, {ru("Отбор сотрудников по  должностям"), group}, *filter,
                                                {{"Фамилия И.О. ", "fio", "", 3900},
                                                 {"Должность", "KAR:POST", "@s60", 3700},
-                                                {"Дата", "appointed", "@d6.", 2000},
+                                                {"Дата", "appointed", "@d6.b", 2000},
                                                 {"Разряд", "grade", "", 1300},
                                                 {"Примечание", "note", "", 2700},
                                                 {"Профессия", "KAR:PROFF", "@s60", 3700}});
