@@ -95,7 +95,11 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
     case 112: {
       ListReportDescription description =
           list(112, {ru("Cписок сотрудников дети которых родились после 6.10.1992г.")}, main_job + " ",
-               {kName, kPosition, kDepartment, {"Примечание", "child", "", 2200}, kProfession});
+               {kName,
+                {"Должность", "KAR:POST", "@s60", 3700},
+                kDepartment,
+                {"Примечание", "child", "", 2500},
+                kProfession});
       description.source.lookups = {"SOSTAV"};
       description.accepts = [](CardValues& values) { return values.HasChildBornAfterOctober1992(); };
       return description;
@@ -152,8 +156,8 @@ std::optional<ListReportDescription> employeeListReport(std::uint16_t number,
                main_job + " and ((KAR:str>=04 and KAR:str<=82) or (KAR:str>=93 and KAR:str<=132))",
                {{"Фамилия И.О. ", "fio", "", 4600},
                 {"Должность", "KAR:POST", "@s60", 4800},
-                {"Адрес", "address", "", 5600},
-                {"Телефон", "KAR:TELEFON", "@s20", 2300}});
+                {"Адрес", "address", "", 5100},
+                {"Телефон", "KAR:TELEFON", "@s20", 2800}});
       description.signatures = Signatures::kChief;
       return description;
     }
@@ -232,8 +236,8 @@ std::optional<ListReportDescription> selectionPrintout(std::uint16_t number) {
                                                {{"Фамилия И.О. ", "fio", "", 3900},
                                                 {"Должность", "KAR:POST", "@s60", 3700},
                                                 {"Дата", "appointed", "@d6.b", 2000},
-                                                {"Разряд", "grade", "", 1300},
-                                                {"Примечание", "note", "", 2700},
+                                                {"Разряд", "grade", "", 1500},
+                                                {"Примечание", "note", "", 2500},
                                                 {"Профессия", "KAR:PROFF", "@s60", 3700}});
       description.source.lookups = {"RABOTA"};
       return description;
