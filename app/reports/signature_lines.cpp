@@ -9,6 +9,7 @@ using ui::report::Length;
 
 constexpr Length kRow = 800;
 constexpr Length kLine = 4500;
+constexpr Length kGap = 300;  // the longest label would otherwise touch its line
 
 }  // namespace
 
@@ -20,10 +21,10 @@ void addSignatureLine(ui::report::ReportBand& band, std::string_view label, std:
   band.items.push_back(text);
   ui::report::ReportItem line;
   line.kind = ui::report::ItemKind::kLine;
-  line.at = {label_width, top + kRow - 250, kLine, 0};
+  line.at = {label_width + kGap, top + kRow - 250, kLine, 0};
   band.items.push_back(line);
   band.items.push_back(
-      ui::report::textItem(std::move(name), {label_width + kLine + 300, top, 6000, kRow - 100}));
+      ui::report::textItem(std::move(name), {label_width + kGap + kLine + kGap, top, 6000, kRow - 100}));
   band.height += kRow;
 }
 

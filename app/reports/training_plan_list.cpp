@@ -97,18 +97,19 @@ class PlanPrintout : public CardReport {
     description.title = {ru("План учёбы и аттестации врачей"), institution.name};
     description.page = {
         ui::report::PaperSize::kA3, ui::report::Orientation::kLandscape, {1500, 1000, 1000, 1000}};
-    description.columns = {{"Подразделение", "UCH:STRUKT", "@s60", 3700},
-                           {"Отделение", "UCH:OTDELENIE", "@s60", 3500},
-                           {"Ф.И.О.", "UCH:FAM", "@s40", 3500},
-                           {"Должность", "UCH:POST", "@s60", 3800},
+    // The columns fill the A3 sheet within its margins, each title's longest word whole.
+    description.columns = {{"Подразделение", "UCH:STRUKT", "@s60", 3300},
+                           {"Отделение", "UCH:OTDELENIE", "@s60", 3300},
+                           {"Ф.И.О.", "UCH:FAM", "@s40", 3300},
+                           {"Должность", "UCH:POST", "@s60", 3600},
                            {"Стаж по спец.", "speciality", "", 2300},
                            {"Стаж в больнице №2", "here", "", 2300},
-                           {"Категория", "categories", "", 4500},
-                           {"Дата сертификата", "certificates", "", 2300},
-                           {"Дата повыш.квалиф.", "trainings", "", 5300},
-                           {"Учеба", "study", "", 1700, "План"},
-                           {"Аттестация", "attestation", "", 1700, "План"},
-                           {"Переаттест.", "reattestation", "", 1700, "План"}};
+                           {"Категория", "categories", "", 4200},
+                           {"Дата сертификата", "certificates", "", 2800},
+                           {"Дата повыш.квалиф.", "trainings", "", 4700},
+                           {"Учеба", "study", "", 2400, "План"},
+                           {"Аттестация", "attestation", "", 2400, "План"},
+                           {"Переаттест.", "reattestation", "", 2400, "План"}};
     description.signatures = Signatures::kManagers;
     REPORT = describeList(description, readManagerNames(dictionary()));
     const RecordAccess plan(dictionary().file("UCHEBA"));
