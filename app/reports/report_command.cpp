@@ -44,32 +44,6 @@ std::optional<std::int64_t> typedNumber(const std::string& text) {
   return number;
 }
 
-// Binds one global as its dialog would; the reason when the value does not read.
-std::optional<std::string> bindGlobal(const std::string& name, const std::string& typed) {
-  ApplicationGlobals& globals = applicationGlobals();
-  const std::string text = platform::cp1251FromUtf8(typed);
-  if (name == "datag" || name == "datanp" || name == "datakp") {
-    const std::int32_t date = typedDate(typed);
-    if (date == 0) return name + "=" + typed + " is no date (write 2004-07-01 or 01.07.2004)";
-    globals.setNumber(name, date);
-  } else if (name == "st1" || name == "st2") {
-    const std::optional<std::int64_t> line = typedNumber(typed);
-    if (!line || *line < 0 || *line > 999) return name + "=" + typed + " is no form line (0 to 999)";
-    globals.setNumber(name, *line);
-  } else if (name == "datan") {
-    const std::optional<std::int64_t> year = typedNumber(typed);
-    if (!year || *year < 1900 || *year > 2100) return "datan=" + typed + " is no year (1900 to 2100)";
-    globals.setText(name, typed);
-  } else if (name == "katg") {
-    globals.setText(name, categoryFilterValue(text));
-  } else if (name == "otdelenieg" || name == "profg" || name == "postg" || name == "otborg") {
-    globals.setText(name, text);
-  } else {
-    return "--set " + name + ": no report reads a global of that name";
-  }
-  return std::nullopt;
-}
-
 bool applyToday(const std::string& text) {
   const std::int32_t date = text.size() == 10 && text[4] == '-' ? typedDate(text) : 0;
   if (date == 0) return false;
@@ -95,6 +69,31 @@ std::string fromHere(const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<std::string> bindReportGlobal(const std::string& name, const std::string& typed) {
+  ApplicationGlobals& globals = applicationGlobals();
+  const std::string text = platform::cp1251FromUtf8(typed);
+  if (name == "datag" || name == "datanp" || name == "datakp") {
+    const std::int32_t date = typedDate(typed);
+    if (date == 0) return name + "=" + typed + " is no date (write 2004-07-01 or 01.07.2004)";
+    globals.setNumber(name, date);
+  } else if (name == "st1" || name == "st2") {
+    const std::optional<std::int64_t> line = typedNumber(typed);
+    if (!line || *line < 0 || *line > 999) return name + "=" + typed + " is no form line (0 to 999)";
+    globals.setNumber(name, *line);
+  } else if (name == "datan") {
+    const std::optional<std::int64_t> year = typedNumber(typed);
+    if (!year || *year < 1900 || *year > 2100) return "datan=" + typed + " is no year (1900 to 2100)";
+    globals.setText(name, typed);
+  } else if (name == "katg") {
+    globals.setText(name, categoryFilterValue(text));
+  } else if (name == "otdelenieg" || name == "profg" || name == "postg" || name == "otborg") {
+    globals.setText(name, text);
+  } else {
+    return "--set " + name + ": no report reads a global of that name";
+  }
+  return std::nullopt;
+}
 
 bool asksForReport(int argc, char** argv) {
   for (int index = 1; index < argc; ++index) {
@@ -148,7 +147,7 @@ int runReportCommand(const ReportCommand& command, const ProcedureRegistration& 
   const std::optional<HeadlessReport> report = number ? headlessReport(*number) : std::nullopt;
   if (!report) return fail(command.procedure + " is no report that runs without a window");
   for (const auto& [name, value] : command.globals) {
-    if (const std::optional<std::string> refused = bindGlobal(name, value)) return fail(*refused);
+    if (const std::optional<std::string> refused = bindReportGlobal(name, value)) return fail(*refused);
   }
   for (const std::string_view needed : report->globals) {
     bool given = false;

@@ -34,6 +34,10 @@ bool asksForReport(int argc, char** argv);
 // The command, or nothing with the reason in *error (UTF-8).
 std::optional<ReportCommand> parseReportCommand(int argc, char** argv, std::string* error);
 
+// Binds the application global `name` from its text as typed (UTF-8), as the report's dialog
+// would; the reason (UTF-8) when no report reads such a global or the text does not read.
+std::optional<std::string> bindReportGlobal(const std::string& name, const std::string& typed);
+
 // REQUIRES: the program's report output is installed (the PDF is drawn through it), the locale
 // loaded, and no window engine in use by another thread.
 int runReportCommand(const ReportCommand& command, const ProcedureRegistration& register_procedures);
