@@ -128,7 +128,9 @@ struct CardForm {
   std::vector<CardCombo> combos;
 };
 
-inline CardForm cardForm(app::Dictionary& dictionary) {
+// `more_lists` adds a tab of six more drop-downs over the other reference books, so that a
+// benchmark opens a card with 21 lists filled from files.
+inline CardForm cardForm(app::Dictionary& dictionary, bool more_lists = false) {
   const BoundRecord card = BoundRecord::of(dictionary.file("KARTA").file());
   WindowBuilder form("veltrano$VELTR007", "KartaUp", "Изменить запись");
   form.promptWidth(170);
@@ -196,6 +198,15 @@ inline CardForm cardForm(app::Dictionary& dictionary) {
   form.tab(106, "Дополнительные сведения:");
   entry("Награды поощрения:", "KAR:NAGRADA", "@s40");
   form.text(next++, "Дополнительные сведения:", card, "KAR:DOP_SVED", 5);
+  if (more_lists) {
+    form.tab(107, "Справочники");
+    drop("Основание:", "KAR:PRAVA", "OSNOVA", "160L@s100@");
+    drop("Условия труда:", "KAR:SPESUCHET", "USLOVIE", "80L@s20@");
+    drop("Документ:", "KAR:PRIKAZ_UVOL", "DOCUMENT", "80L@s20@");
+    drop("Вид повышения:", "KAR:POST", "VID_KVAL", "80L@s20@");
+    drop("Результат:", "KAR:STRUKT", "REZULTAT", "80L@s20@");
+    drop("Вид отпуска:", "KAR:OTDELENIE", "OTVID", "80L@s10@");
+  }
   form.end();
   form.okButton(kCardOk, "Ввод");
   form.cancelButton(kCardCancel, "Отмена");
