@@ -41,6 +41,18 @@ namespace {
 
 constexpr int kRowHeight = 18;
 
+// Escape (or any other rejection) asks the procedure to close its dialog instead of hiding it
+// behind the procedure's back.
+class EngineDialog : public QDialog {
+ public:
+  EngineDialog(Qt::WindowFlags flags, std::function<void()> closing)
+      : QDialog(nullptr, flags), closing_(std::move(closing)) {}
+  void reject() override { closing_(); }
+
+ private:
+  std::function<void()> closing_;
+};
+
 // The combo's drop-down announces itself before it opens.
 class DropDownCombo : public QComboBox {
  public:
@@ -160,7 +172,8 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
       top_ = child;
     } else {
       auto* dialog =
-          new QDialog(nullptr, shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+          new EngineDialog(shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
+                           [this] { engine_.userCloses(id_); });
       auto* layout = new QVBoxLayout(dialog);
       layout->setContentsMargins(0, 0, 0, 0);
       layout->addWidget(content_);
@@ -311,17 +324,12 @@ void QtWindow::followAddedAndRemoved(const WindowSnapshot& shown) {
 }
 
 void QtWindow::reportEdit(ControlId id, QLineEdit* entry, const QString& text) {
-  // The keystroke is read from what it did: a shorter text was a BackSpace, anything else
-  // typed the character before the cursor.
-  QString before = entry->property("veltranoText").toString();
-  entry->setProperty("veltranoText", text);
-  int cursor = entry->cursorPosition();
-  int key = key::kBackspace;
-  if (text.size() >= before.size() && cursor > 0) {
-    std::string typed = fromQt(text.mid(cursor - 1, 1));
-    key = typed.empty() ? 0 : static_cast<unsigned char>(typed[0]);
-  }
-  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{cursor, 0}, key);
+  // The key that made the change was noted as it went to the entry; a change without a key (a
+  // paste) reports key 0.
+  QVariant pressed = entry->property("veltranoKey");
+  entry->setProperty("veltranoKey", QVariant());
+  int key = pressed.isValid() ? pressed.toInt() : 0;
+  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{entry->cursorPosition(), 0}, key);
 }
 
 QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent) {
@@ -331,6 +339,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     case ControlKind::kEntry: {
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      entry->installEventFilter(this);
       entry->setInputMask(inputMaskFor(control.description.picture));
       if (default_button_ != 0) pressDefaultOnReturn(entry, engine_, id_, default_button_);
       connect(entry, &QLineEdit::textEdited, this,
@@ -396,6 +405,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       combo->setInsertPolicy(QComboBox::NoInsert);
       connect(combo, &QComboBox::activated, this,
               [this, id](int index) { engine_.userSelectsRow(id_, id, index + 1); });
+      combo->lineEdit()->installEventFilter(this);
       connect(combo->lineEdit(), &QLineEdit::textEdited, this,
               [this, id, combo](const QString& text) { reportEdit(id, combo->lineEdit(), text); });
       connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, id, combo] {
@@ -531,6 +541,12 @@ bool QtWindow::listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    // Which key changes an entry's text, for reportEdit; the key goes on to the entry.
+    auto* key = static_cast<QKeyEvent*>(event);
+    watched->setProperty("veltranoKey", engineKeyCode(key->key(), Qt::NoModifier, key->text()));
+    return false;
+  }
   switch (event->type()) {
     case QEvent::Close:
       if (watched == top_ && !closing_) {
@@ -638,7 +654,6 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       auto* entry = static_cast<QLineEdit*>(widget);
       QString text = toQt(control.value);
       if (entry->text() != text) entry->setText(text);
-      entry->setProperty("veltranoText", text);
       if (entry->hasFocus()) entry->setSelection(control.selection.start, control.selection.length);
       entry->setReadOnly(control.read_only);
       break;
@@ -711,7 +726,9 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       if (combo->currentIndex() != control.combo_row - 1) combo->setCurrentIndex(control.combo_row - 1);
       QString text = toQt(control.value);
       if (combo->currentText() != text) combo->setEditText(text);
-      combo->lineEdit()->setProperty("veltranoText", text);
+      // The list's own completion: a combo that reports its keystrokes is completed by its
+      // procedure instead.
+      if (control.reports_keystrokes && combo->completer() != nullptr) combo->setCompleter(nullptr);
       combo->lineEdit()->setSelection(control.selection.start, control.selection.length);
       break;
     }
