@@ -21,10 +21,6 @@ using namespace veltrano;
 
 constexpr int kEmployees = 1000;
 constexpr ui::ControlId kPassport = 117;  // the card's "Паспорт:" entry
-constexpr const char* kReferences[] = {"GRAGD",    "NACI",     "PASE",     "SEMJA",  "OBRAZ",
-                                       "POOBRAZ",  "DOOBRAZ",  "FAK",      "KVALIF", "KATEGORI",
-                                       "ZVANIE",   "GODEN",    "VOENKOMA", "OSNOVA", "USLOVIE",
-                                       "DOCUMENT", "VID_KVAL", "REZULTAT", "OTVID"};
 
 struct DemoCards {
   std::filesystem::path directory;
@@ -79,16 +75,17 @@ DemoCards& demo() {
 struct ChangeForm {
   testing::CardForm made;
   framework::WindowController form;
+  testing::CardCombos combos;
 
   explicit ChangeForm(DemoCards& cards) : made(testing::cardForm(*cards.dictionary, true)) {
     form.Describe(std::move(made.definition));
     form.PRIMARY = &cards.dictionary->guard("KARTA");
     form.ERRORS = &cards.errors;
     form.ORIGINALREQUEST = framework::kRequestChange;
-    for (const char* reference : kReferences) form.AddFile(&cards.dictionary->guard(reference));
+    combos.Init(form, *cards.dictionary, made.combos);
     cards.employees.browse.RefetchViewRecord();
     form.Init();
-    testing::fillCardCombos(form.window(), *cards.dictionary, made.combos);
+    form.Reset(true);  // what the window's first event does: the lists filled, the record shown
   }
   ~ChangeForm() { form.Kill(); }
 };
