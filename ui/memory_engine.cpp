@@ -36,13 +36,21 @@ bool takesFocus(ControlKind kind) {
     case ControlKind::kCheck:
     case ControlKind::kRadio:
     case ControlKind::kList:
-    case ControlKind::kCombo: return true;
+    case ControlKind::kCombo:
+    case ControlKind::kSpin:
+    case ControlKind::kPageView: return true;
     default: return false;
   }
 }
 
 bool takesText(ControlKind kind) {
-  return kind == ControlKind::kEntry || kind == ControlKind::kText || kind == ControlKind::kCombo;
+  return kind == ControlKind::kEntry || kind == ControlKind::kText || kind == ControlKind::kCombo ||
+         kind == ControlKind::kSpin;
+}
+
+std::string spinValue(const ControlDescription& spin, const std::string& typed) {
+  std::optional<int> number = parseInt(typed);
+  return std::to_string(std::clamp(number.value_or(spin.low), spin.low, std::max(spin.low, spin.high)));
 }
 
 void collectMenuItems(const std::vector<MenuItem>& items, std::vector<const MenuItem*>& out) {
@@ -124,6 +132,7 @@ ControlSnapshot initialControl(const ControlDescription& description) {
     case ControlKind::kProgress:
       if (!parseInt(control.value)) control.value = "0";
       break;
+    case ControlKind::kSpin: control.value = spinValue(description, control.value); break;
     default: break;
   }
   return control;
@@ -242,6 +251,7 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
     state.caption = description.caption;
     state.placement = Placement{description.at, description.maximized};
     state.resizable = description.resizable;
+    state.hidden = description.hidden;
     state.menu = description.menu;
     state.status_texts.resize(description.status_widths.size());
     state.owner = std::this_thread::get_id();
@@ -376,6 +386,10 @@ bool MemoryEngine::setValue(WindowId window, ControlId control, const std::strin
         target.value = std::to_string(std::clamp(*percent, 0, 100));
         return true;
       }
+      case ControlKind::kSpin:
+        if (!parseInt(value)) return false;
+        target.value = spinValue(target.description, value);
+        return true;
       default:
         target.value = value;
         target.selection = TextSelection{static_cast<int>(value.size()), 0};
@@ -434,7 +448,10 @@ bool MemoryEngine::setHidden(WindowId window, ControlId control, bool hidden) {
     std::lock_guard lock(mutex_);
     Window* found = find(window);
     if (found == nullptr) return false;
-    if (auto item = found->state.menu_items.find(control); item != found->state.menu_items.end()) {
+    if (control == 0) {
+      found->state.hidden = hidden;
+      changed = true;
+    } else if (auto item = found->state.menu_items.find(control); item != found->state.menu_items.end()) {
       item->second.hidden = hidden;
       changed = true;
     } else if (auto it = found->state.controls.find(control); it != found->state.controls.end()) {
@@ -673,8 +690,9 @@ bool MemoryEngine::userEdits(WindowId window, ControlId control, const std::stri
 bool MemoryEngine::userTypes(WindowId window, ControlId control, const std::string& value) {
   return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
     if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
-    target.value = value;
-    target.selection = TextSelection{static_cast<int>(value.size()), 0};
+    target.value =
+        target.description.kind == ControlKind::kSpin ? spinValue(target.description, value) : value;
+    target.selection = TextSelection{static_cast<int>(target.value.size()), 0};
     queue(found, Event{event::kAccepted, control, window, 0, 0});
     return true;
   });
@@ -741,8 +759,27 @@ bool MemoryEngine::userChoosesTab(WindowId window, ControlId sheet, int tab) {
 bool MemoryEngine::userScrolls(WindowId window, ControlId list, EventCode scroll) {
   if (scroll < event::kScrollUp || scroll > event::kScrollBottom) return false;
   return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
-    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
+    ControlKind kind = target.description.kind;
+    if ((kind != ControlKind::kList && kind != ControlKind::kPageView) || !usable(found, target))
+      return false;
     queue(found, Event{scroll, list, window, 0, 0});
+    return true;
+  });
+}
+
+bool MemoryEngine::userChoosesPage(WindowId window, ControlId view, int page, bool open) {
+  return changeControl(window, view, [&](Window& found, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kPageView || !usable(found, target) || page < 1) return false;
+    target.value = std::to_string(page);
+    queue(found, Event{open ? event::kAccepted : event::kNewSelection, view, window, 0, 0});
+    return true;
+  });
+}
+
+bool MemoryEngine::setPages(WindowId window, ControlId control, const PageView& view) {
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kPageView) return false;
+    target.pages = view;
     return true;
   });
 }

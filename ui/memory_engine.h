@@ -33,6 +33,7 @@ struct ControlSnapshot {
   std::vector<std::vector<std::string>> rows;  // lists and combos
   int thumb = 0;
   int visible_rows = 0;
+  PageView pages;  // page views
   int combo_row = 0;        // combos: the selected row of the drop-down list
   TextSelection selection;  // entries and combos
   bool reports_keystrokes = false;
@@ -56,6 +57,7 @@ struct WindowSnapshot {
   Placement placement;
   bool resizable = true;
   bool minimized = false;
+  bool hidden = false;
   std::vector<ControlId> control_order;  // as described
   std::map<ControlId, ControlSnapshot> controls;
   std::map<ControlId, MenuItemSnapshot> menu_items;
@@ -100,6 +102,7 @@ class MemoryEngine : public WindowEngine {
   std::optional<int> visibleRows(WindowId window, ControlId control) override;
   bool setThumb(WindowId window, ControlId control, int thumb) override;
   std::optional<int> thumb(WindowId window, ControlId control) override;
+  bool setPages(WindowId window, ControlId control, const PageView& view) override;
   bool alertKey(WindowId window, int key_code) override;
   bool clearAlertKeys(WindowId window) override;
   bool setTimer(WindowId window, int hundredths) override;
@@ -163,6 +166,9 @@ class MemoryEngine : public WindowEngine {
   bool userMinimizes(WindowId window, bool minimized);
   bool timerTick(WindowId window);  // Timer, when the window has a timer
   bool setVisibleRows(WindowId window, ControlId list, int rows);
+  // Page views also take the scrolls of userScrolls; a page chosen gives NewSelection, or
+  // Accepted when `open` (a double click).
+  bool userChoosesPage(WindowId window, ControlId view, int page, bool open);
 
   // The frame's last arrangement request, for views that draw and tests that check.
   std::optional<FrameArrangement> lastArrangement(WindowId frame) const;

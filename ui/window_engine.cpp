@@ -34,6 +34,7 @@ class NoWindows final : public WindowEngine {
   std::optional<int> visibleRows(WindowId, ControlId) override { return std::nullopt; }
   bool setThumb(WindowId, ControlId, int) override { return false; }
   std::optional<int> thumb(WindowId, ControlId) override { return std::nullopt; }
+  bool setPages(WindowId, ControlId, const PageView&) override { return false; }
   bool alertKey(WindowId, int) override { return false; }
   bool clearAlertKeys(WindowId) override { return false; }
   bool setTimer(WindowId, int) override { return false; }

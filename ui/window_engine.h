@@ -27,9 +27,14 @@
 
 #include "ui/event_codes.h"
 #include "ui/message_box.h"
+#include "ui/report/page_view.h"
 #include "ui/window_description.h"
 
 namespace veltrano::ui {
+
+using report::kZoomPageWidth;
+using report::kZoomTile;
+using report::PageView;
 
 struct Event {
   EventCode code = 0;
@@ -68,6 +73,12 @@ struct PrinterChoice {
   std::string printer_name;
   bool landscape = false;
   int copies = 1;
+  // Printing a document of `page_count` pages (0: the dialog only chooses the printer): the
+  // pages to print, 0 and 0 for all of them.
+  int page_count = 0;
+  int first_page = 0;
+  int last_page = 0;
+  std::string output_file = {};  // the user chose to print into this file
 };
 
 class WindowEngine {
@@ -97,6 +108,7 @@ class WindowEngine {
   virtual std::optional<std::string> value(WindowId window, ControlId control) = 0;
   virtual bool setText(WindowId window, ControlId control, const std::string& text) = 0;
   virtual bool setEnabled(WindowId window, ControlId control, bool enabled) = 0;
+  // Control 0: the window itself.
   virtual bool setHidden(WindowId window, ControlId control, bool hidden) = 0;
   virtual bool setReadOnly(WindowId window, ControlId control, bool read_only) = 0;
   virtual std::optional<ControlId> focus(WindowId window) = 0;
@@ -111,6 +123,9 @@ class WindowEngine {
   // The list's scroll bar stands for the whole file: the thumb, 0 to 100.
   virtual bool setThumb(WindowId window, ControlId control, int thumb) = 0;
   virtual std::optional<int> thumb(WindowId window, ControlId control) = 0;
+
+  // What a page view control shows.
+  virtual bool setPages(WindowId window, ControlId control, const PageView& view) = 0;
 
   // Moves and sizes a control (coordinates as in its description); the resize object's call.
   virtual bool setPosition(WindowId window, ControlId control, const Rect& at) {

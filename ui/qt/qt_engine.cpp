@@ -215,16 +215,30 @@ std::optional<PrinterChoice> QtEngine::printerSetupDialog(const PrinterChoice& c
         printer->setPageOrientation(current.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
         printer->setCopyCount(current.copies);
         auto* dialog = new QPrintDialog(printer.get(), impl_->dialogParent());
+        if (current.page_count > 0) {
+          dialog->setOption(QAbstractPrintDialog::PrintPageRange, true);
+          dialog->setMinMax(1, current.page_count);
+          if (current.first_page > 0)
+            printer->setFromTo(current.first_page, std::max(current.first_page, current.last_page));
+        }
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(Qt::WindowModal);
-        QObject::connect(dialog, &QDialog::finished, dialog, [promise, printer](int result) {
+        QObject::connect(dialog, &QDialog::finished, dialog, [promise, printer, current](int result) {
           if (result != QDialog::Accepted) {
             promise->set_value(std::nullopt);
             return;
           }
-          promise->set_value(PrinterChoice{fromQt(printer->printerName()),
-                                           printer->pageLayout().orientation() == QPageLayout::Landscape,
-                                           printer->copyCount()});
+          PrinterChoice chosen{fromQt(printer->printerName()),
+                               printer->pageLayout().orientation() == QPageLayout::Landscape,
+                               printer->copyCount()};
+          chosen.page_count = current.page_count;
+          if (printer->printRange() == QPrinter::PageRange) {
+            chosen.first_page = printer->fromPage();
+            chosen.last_page = printer->toPage();
+          }
+          if (printer->outputFormat() == QPrinter::PdfFormat)
+            chosen.output_file = fromQt(printer->outputFileName());
+          promise->set_value(chosen);
         });
         dialog->open();
       },

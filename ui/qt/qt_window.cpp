@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -35,6 +36,7 @@
 #include "ui/qt/qt_control_glue.h"
 #include "ui/qt/qt_icons.h"
 #include "ui/qt/text.h"
+#include "ui/report/qt/page_view_widget.h"
 
 namespace veltrano::ui::qt {
 namespace {
@@ -203,7 +205,9 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
   }
   if (!shown.resizable && kind_ != WindowKind::kFrame) top_->setFixedSize(top_->size());
   refresh(shown);
-  if (shown.placement.maximized) {
+  if (shown.hidden) {
+    top_->hide();
+  } else if (shown.placement.maximized) {
     top_->showMaximized();
   } else {
     top_->show();
@@ -426,6 +430,27 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       progress->setRange(0, 100);
       return progress;
     }
+    case ControlKind::kSpin: {
+      auto* spin = new QSpinBox(parent);
+      spin->setRange(control.description.low, std::max(control.description.low, control.description.high));
+      spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      spin->setKeyboardTracking(false);
+      connect(spin, &QSpinBox::valueChanged, this, [this, id](int number) {
+        if (!applying_) engine_.userTypes(id_, id, std::to_string(number));
+      });
+      return spin;
+    }
+    case ControlKind::kPageView:
+      return new report::qt::PageViewWidget(
+          parent,
+          [this, id](int qt_key) {
+            EventCode scroll = qt_key == Qt::Key_PageUp     ? event::kPageUp
+                               : qt_key == Qt::Key_PageDown ? event::kPageDown
+                               : qt_key == Qt::Key_Home     ? event::kScrollTop
+                                                            : event::kScrollBottom;
+            engine_.userScrolls(id_, id, scroll);
+          },
+          [this, id](int page, bool open) { engine_.userChoosesPage(id_, id, page, open); });
   }
   return nullptr;
 }
@@ -600,6 +625,7 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   bool was_applying = applying_;
   applying_ = true;
   top_->setWindowTitle(toQt(shown.caption));
+  if (shown_ && shown.hidden != top_->isHidden()) top_->setVisible(!shown.hidden);
   QRect wanted(shown.placement.at.x, shown.placement.at.y, shown.placement.at.width,
                shown.placement.at.height);
   if (shown_ && wanted.width() > 0 && wanted.height() > 0 && top_->geometry() != wanted &&
@@ -747,6 +773,14 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       break;
     }
     case ControlKind::kProgress: static_cast<QProgressBar*>(widget)->setValue(toInt(control.value, 0)); break;
+    case ControlKind::kSpin: {
+      auto* spin = static_cast<QSpinBox*>(widget);
+      int number = toInt(control.value, spin->minimum());
+      if (spin->value() != number) spin->setValue(number);
+      spin->setReadOnly(control.read_only);
+      break;
+    }
+    case ControlKind::kPageView: static_cast<report::qt::PageViewWidget*>(widget)->show(control.pages); break;
   }
 }
 
