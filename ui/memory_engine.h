@@ -33,7 +33,7 @@ struct ControlSnapshot {
   std::vector<std::vector<std::string>> rows;  // lists and combos
   int thumb = 0;
   int visible_rows = 0;
-  PageView pages;  // page views
+  PageView pages;           // page views
   int combo_row = 0;        // combos: the selected row of the drop-down list
   TextSelection selection;  // entries and combos
   bool reports_keystrokes = false;
