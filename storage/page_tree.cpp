@@ -30,11 +30,6 @@ std::size_t mergeBelow(const Page& page) {
 std::size_t mergeUpTo(const Page& page) {
   return splitBytes(page) * 3 / 4;
 }
-// The largest entry a leaf of 59 units holds (flag byte and both lengths), and the largest key
-// an index page of 59 units holds beside its child number.
-constexpr std::size_t kLargestEntry = kLargestPageBytes - kPageHeaderBytes - 5;
-constexpr std::size_t kLargestKey = kLargestEntry - kChildNumberBytes;
-
 // The shortest prefix of `right` that still sorts after `left`. REQUIRES: left < right.
 std::span<const std::uint8_t> shortestSeparator(std::span<const std::uint8_t> left,
                                                 std::span<const std::uint8_t> right) {
@@ -245,7 +240,7 @@ void PageFile::insert(std::span<const std::uint8_t> key, std::span<const std::ui
   forgetLeaves();
   const std::size_t length = key.size() + data.size();
   if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
-  if (length > kLargestEntry || key.size() > kLargestKey) fail(failure::kPageTooLarge);
+  if (length > kLargestStoredEntry || key.size() > kLargestStoredKey) fail(failure::kPageTooLarge);
   if (header_.root == kNoPage) {
     CachedPage& leaf = newPage(0);
     leaf.insertAt(0, key, data);
