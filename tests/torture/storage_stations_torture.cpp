@@ -7,8 +7,10 @@
 // records (which must not change while held), increments of shared counters under HOLD or WATCH
 // (89 is retried after reading the record again), transactions over one file and over both
 // (LOGOUT … COMMIT and LOGOUT … ROLLBACK), pairs of records — one in each file — changed only
-// together in a transaction, readers that walk the keys and read both sides of every pair, and
-// closing and reopening the tables now and then.
+// together in a transaction, readers that walk the keys and read both sides of every pair,
+// closing and reopening the tables now and then, and operations on whole tables and files
+// (BUILD, PACK, CREATE over a table, COPY, RENAME, EMPTY, REMOVE, a copy of a whole file:
+// stations_torture_whole_file.h) beside all of it.
 // Each station logs what the driver acknowledged as written (stations_torture_log.h).
 //
 // When every station has finished, the files are checked entry by entry (the check of
