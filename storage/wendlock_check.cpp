@@ -113,6 +113,12 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
     ++accounted;
     found = tree.seek(at, Seek::After, entry);
   }
+  // Every number in use was issued by the file's counter: one beyond it would be given out again.
+  if (!records.empty() && *records.rbegin() > tree.lastNumber()) {
+    problems.push_back(where + "record number " + std::to_string(*records.rbegin()) +
+                       " is in use, but the file's number counter is at " +
+                       std::to_string(tree.lastNumber()));
+  }
   if (records.size() != record_count) {
     problems.push_back(where + "record counter says " + std::to_string(record_count) + ", the table holds " +
                        std::to_string(records.size()));
@@ -198,7 +204,9 @@ std::vector<std::string> checkEntries(EntryTree& tree, bool oem) {
         continue;
       }
       if (table.number > tree.lastNumber()) {
-        problems.push_back("table " + table.name + ": number beyond the file's counter");
+        problems.push_back("table " + table.name + ": table number " + std::to_string(table.number) +
+                           " is in use, but the file's number counter is at " +
+                           std::to_string(tree.lastNumber()));
       }
       // The OEM attribute is the declaration's, not the file's: a table whose keys do not fit
       // the Windows character set is checked again as an OEM table.

@@ -95,6 +95,34 @@ TEST_F(WendlockDriverTest, NumbersAreSharedByTablesAndRecordsAndNeverReused) {
   EXPECT_EQ(s.value(Operation::Bytes), 3 * 22);
 }
 
+// A number counter lowered below numbers in use (a damaged header) must never make ADD write over
+// a record: the ADD is a storage failure, the record stays, and the check reports the counter.
+TEST_F(WendlockDriverTest, CounterBelowANumberInUseFailsTheAddAndIsReported) {
+  auto file = createdPeople();
+  Statement s{file->file()};
+  ASSERT_EQ(addPerson(*file, 1, "Ann"), 0);
+  ASSERT_EQ(addPerson(*file, 2, "Bob"), 0);
+  const auto bob = s.value(Operation::PointerFile);
+  ASSERT_EQ(s(Operation::Close), 0);
+  {
+    int error = 0;
+    auto stored = catalog.open({"data.WLK", "", false, false}, &error);
+    stored->tree().setLastNumber(static_cast<std::uint32_t>(bob - 1));
+    ASSERT_EQ(stored->writeUpdate(), 0);
+  }
+  const auto problems = checkEntries(tree());
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("record number " + std::to_string(bob) + " is in use"), std::string::npos);
+  ASSERT_EQ(s.open(), 0);
+  EXPECT_EQ(addPerson(*file, 3, "Cid"), 90);
+  EXPECT_EQ(runtime::errorState().file_error_code, "3105");
+  ASSERT_EQ(s(Operation::Close), 0);
+  ASSERT_EQ(s.open(), 0);
+  ASSERT_EQ(s.key(Operation::GetFilePtr, nullptr, static_cast<std::uint32_t>(bob)), 0);
+  EXPECT_EQ(getField(*file, "PEO:NAME"), "Bob");
+  EXPECT_EQ(s.value(Operation::RecordsFile), 2);
+}
+
 TEST_F(WendlockDriverTest, DuplicateUniqueKeyIsRefusedAndEarlierKeysAreRestored) {
   auto file = createdPeople();
   Statement s{file->file()};

@@ -191,6 +191,7 @@ int WendlockTable::addRecord(RecordBuffers buffers, bool append) {
   if (!readCounter(entries::kRecordCounterSelector, counter)) return 5;
   if (9 + shape_.record_size >= entries::kLargestEntry) fail(824);
   const std::uint32_t record = takeNumber(tree_);
+  if (!numberIsNew(record)) fail(kFailureNumberInUse);
   if (!append) {
     if (const int error = maintainKeys(record, nullptr, buffers.record.data()); error != 0) return error;
   } else {
@@ -211,6 +212,16 @@ int WendlockTable::addRecord(RecordBuffers buffers, bool append) {
   current_without_memos_ = false;
   writeMemos(record, buffers, false);
   return 0;
+}
+
+bool WendlockTable::numberIsNew(std::uint32_t record) {
+  if (record <= number_) return false;
+  // The table's records are in number order: its last one is the highest.
+  const auto past_last = entries::recordKey(number_, 0xFFFFFFFF);
+  if (!tree_.seek(past_last, Seek::AtOrBefore, scratch_)) return true;
+  const auto records_prefix = entries::tablePrefix(number_, entries::kRecordKind);
+  return !entries::startsWith(scratch_.key(), records_prefix) || scratch_.key().size() != 9 ||
+         big32(scratch_.bytes.data() + 5) < record;
 }
 
 void WendlockTable::writeMemos(std::uint32_t record, RecordBuffers buffers, bool only_changed) {
