@@ -15,8 +15,9 @@ constexpr std::size_t kLargestMemoCount = 255;  // a memo's number is one byte o
 constexpr int kDeepestNesting = 100;
 constexpr int kInvalidRecordDeclaration = 47;
 constexpr int kInvalidKeyLength = 88;
-// Table number and key number before the value, the record number after it (or as data).
-constexpr std::size_t kKeyEntryFraming = 4 + 1 + 4;
+// Table number and key number before the value; a DUP key's record number after it.
+constexpr std::size_t kKeyPrefixBytes = 4 + 1;
+constexpr std::size_t kRecordNumberBytes = 4;
 
 bool storedType(TypeCode type) {
   switch (type) {
@@ -81,10 +82,9 @@ int checkDeclaration(const FileControlBlock& file) {
 }
 
 std::size_t longestKeyValue(bool unique) {
-  // A unique key's entry is its key and four bytes of data; a DUP key's entry is all key, and
-  // an index page must hold a key that long as a separator.
-  return unique ? std::min(kLargestStoredKey + 4, kLargestStoredEntry) - kKeyEntryFraming
-                : kLargestStoredKey - kKeyEntryFraming;
+  // An index page may have to hold a whole key entry's key as a separator; a unique key keeps
+  // its record number as data, outside the key.
+  return kLargestStoredKey - kKeyPrefixBytes - (unique ? 0 : kRecordNumberBytes);
 }
 
 int checkCreatable(const FileControlBlock& file, const TableDefinition& declared) {

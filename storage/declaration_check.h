@@ -16,8 +16,9 @@ namespace veltrano::storage {
 // over 100 deep) or 79 "Unsupported Data Type In File".
 int checkDeclaration(const FileControlBlock& file);
 
-// The longest key value (the components' bytes together) a key may have, so that its entries fit
-// a page: a unique key's entry carries the record number as data, a DUP key's in its key.
+// The longest key value (the components' bytes together) a key may have, so that an index page
+// can hold two of its entries' keys (7531 bytes for a unique key, 7527 for a DUP key, whose
+// entries end with the record number).
 std::size_t longestKeyValue(bool unique);
 
 // For CREATE, beyond checkDeclaration: 0; 47 when a field lies outside the record or outside the

@@ -30,6 +30,23 @@ std::size_t mergeBelow(const Page& page) {
 std::size_t mergeUpTo(const Page& page) {
   return splitBytes(page) * 3 / 4;
 }
+// Whether a page that grew must split. A leaf splits past its split size. An index page splits
+// past its split size only with four entries or more, so that each half keeps two: a split of
+// the root must leave the new root fewer entries than the old had, or large keys (a few to a
+// page) would add levels without end; past the largest page it splits with any two.
+bool mustSplit(const Page& page) {
+  if (page.count() < 2) return false;
+  const std::size_t size = page.encodedSize();
+  if (page.isLeaf()) return size > kLeafSplitBytes;
+  return (size > kIndexSplitBytes && page.count() >= 4) || size > kLargestPageBytes;
+}
+
+std::size_t splitAt(const Page& page) {
+  const std::size_t point = page.splitPoint();
+  if (page.isLeaf() || page.count() < 4) return point;
+  return std::clamp<std::size_t>(point, 2, page.count() - 2);
+}
+
 // The shortest prefix of `right` that still sorts after `left`. REQUIRES: left < right.
 std::span<const std::uint8_t> shortestSeparator(std::span<const std::uint8_t> left,
                                                 std::span<const std::uint8_t> right) {
@@ -263,13 +280,13 @@ void PageFile::splitUpward() {
   std::size_t depth = path_.size();
   while (depth-- > 0) {
     CachedPage& grown = page(path_[depth].id, -1);
-    if (grown.encodedSize() <= splitBytes(grown) || grown.count() < 2) continue;
+    if (!mustSplit(grown)) continue;
     pieces.assign(1, grown.id);
     for (std::size_t k = 0; k < pieces.size();) {
       CachedPage& piece = *cache_.find(pieces[k]);
-      if (piece.encodedSize() > splitBytes(piece) && piece.count() >= 2) {
+      if (mustSplit(piece)) {
         CachedPage& right = newPage(piece.level());
-        piece.moveTailTo(piece.splitPoint(), right);
+        piece.moveTailTo(splitAt(piece), right);
         pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(k + 1), right.id);
       } else {
         ++k;
