@@ -419,6 +419,19 @@ TEST_F(WendlockDriverTest, LimitsOfADescription) {
   auto many = declare(keyed);
   for (int i = 0; i < 241; ++i) many->addKey("T:K" + std::to_string(i), {"T:S"}, kKeyDup);
   EXPECT_EQ(Statement{many->file()}(Operation::Create), 47);
+  // A table that could not be opened again, or whose entries no page holds, is never written.
+  runtime::RecordLayoutBuilder past_end;
+  past_end.scalar("T:L", TypeCode::Long).string("T:S", 40).over("T:L");
+  auto beyond = declare(past_end);
+  beyond->setName("never");
+  EXPECT_EQ(Statement{beyond->file()}(Operation::Create), 47);
+  runtime::RecordLayoutBuilder longs;
+  longs.scalar("T:L", TypeCode::Long);
+  auto long_key = declare(longs);
+  long_key->setName("never");
+  long_key->addKey("T:K", std::vector<std::string>(1882, "T:L"), kKeyDup);
+  EXPECT_EQ(Statement{long_key->file()}(Operation::Create), 88);
+  EXPECT_FALSE(catalog.exists("never.WLK"));
 }
 
 TEST_F(WendlockDriverTest, OemFilesStoreTopLevelStringsInTheOemSet) {
