@@ -3,7 +3,7 @@
 # BUILD_DIR chooses the build folder; further arguments go to cmake (e.g. -DVELTRANO_SANITIZE=ON).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing
-configure_and_build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+configure_and_build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON "$@"
 step "running the tests"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 900 ||

@@ -55,8 +55,7 @@ Scalar loadElement(const VariableBinding& binding, std::uint32_t element) {
     case TypeCode::Bfloat4: return Scalar::ofReal(doubleFromBfloat4(bytes));
     case TypeCode::Bfloat8: return Scalar::ofReal(doubleFromBfloat8(bytes));
     case TypeCode::Decimal:
-    case TypeCode::Pdecimal:
-      return Scalar::ofReal(Decimal::loadPacked(bytes, binding.field.type, binding.field.places).toDouble());
+    case TypeCode::Pdecimal: return Scalar::ofPackedField(bytes, binding.field.type, binding.field.places);
     case TypeCode::Cstring: {
       const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, 0, bytes.size()));
       const std::size_t length = end == nullptr ? bytes.size() : static_cast<std::size_t>(end - data);
@@ -242,6 +241,14 @@ Scalar Scalar::ofReal(double value) {
   return {ValueType::Real, 0, finiteOrZero(value), {}};
 }
 
+Scalar Scalar::ofPackedField(std::span<const std::uint8_t> bytes, TypeCode type, std::uint8_t places) {
+  Scalar value = ofReal(Decimal::loadPacked(bytes, type, places).toDouble());
+  value.text = {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+  value.packed_type = type;
+  value.places = places;
+  return value;
+}
+
 std::int32_t truncateToInteger(double value) {
   if (!(value == value)) return 0;
   if (value >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
@@ -273,7 +280,14 @@ std::string_view textOf(const Scalar& value, std::string& scratch) {
       scratch.assign(buffer, result.ptr);
       return scratch;
     }
-    case ValueType::Real: scratch = textFromReal(value.real); return scratch;
+    case ValueType::Real:
+      if (value.packed_type != TypeCode{0}) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.text.data());
+        scratch = Decimal::loadPacked({bytes, value.text.size()}, value.packed_type, value.places).toText();
+      } else {
+        scratch = textFromReal(value.real);
+      }
+      return scratch;
     default: return value.text;
   }
 }
@@ -342,15 +356,6 @@ double evaluateReal(const Node& tree) {
 }
 
 std::string evaluateString(const Node& tree) {
-  // A decimal variable keeps its places in its text form ("1.50").
-  if (tree.kind == NodeKind::Variable &&
-      (tree.variable->field.type == TypeCode::Decimal || tree.variable->field.type == TypeCode::Pdecimal)) {
-    const VariableBinding& binding = *tree.variable;
-    return Decimal::loadPacked(std::span<const std::uint8_t>(binding.record)
-                                   .subspan(binding.field.offset, binding.field.element_size),
-                               binding.field.type, binding.field.places)
-        .toText();
-  }
   std::string scratch;
   const Scalar value = detail::evaluateNode(tree, scratch);
   std::string text_scratch;

@@ -99,6 +99,23 @@ TEST_F(RecordTest, FieldsOfEveryTypeEvaluateFromTheBuffer) {
   EXPECT_EQ(eval("R:DATE + 1"), "80001");
 }
 
+TEST_F(RecordTest, DecimalFieldsKeepTheirPlacesWhereverTheyBecomeText) {
+  Decimal::fromText("1.5").storePacked(bytes("R:DEC"), TypeCode::Decimal, 2, 7);
+  Decimal::fromText("0.5").storePacked(bytes("R:PDEC"), TypeCode::Pdecimal, 1, 5);
+  const struct {
+    const char* expression;
+    const char* text;
+  } cases[] = {
+      {"R:DEC & '|'", "1.50|"},  {"'=' & R:DEC", "=1.50"}, {"SUB(R:DEC,1,4)", "1.50"},
+      {"CLIP(R:DEC)", "1.50"},   {"LEN(R:DEC)", "4"},      {"R:PDEC & ''", "0.5"},
+      {"R:DEC + 0 & ''", "1.5"}, {"R:DEC = 1.5", "1"},     {"INSTRING('50',R:DEC,1,1)", "3"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(eval(c.expression), c.text) << c.expression;
+  // Only a value whose one digit is 0 loses its places.
+  Decimal().storePacked(bytes("R:DEC"), TypeCode::Decimal, 2, 7);
+  EXPECT_EQ(eval("R:DEC & '|'"), "0|");
+}
+
 TEST_F(RecordTest, StringFieldsReadInPlace) {
   putText("R:STR", "ABC");
   std::memcpy(bytes("R:CSTR").data(), "AB\0XYZ", 6);

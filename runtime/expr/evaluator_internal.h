@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "runtime/expr/expression.h"
+#include "runtime/values/type_codes.h"
 
 namespace veltrano::runtime::detail {
 
@@ -14,17 +16,24 @@ namespace veltrano::runtime::detail {
 inline constexpr std::size_t kMaxComputedText = 65535;
 
 // One evaluated value. `text` points into a constant, a record buffer or the caller's scratch.
+// A real loaded from a DECIMAL or PDECIMAL field also keeps the field's bytes in `text`, its
+// type in `packed_type` and its places, so that its text is the decimal's own ("1.50"), not
+// the real's ("1.5").
 struct Scalar {
   ValueType type = ValueType::Integer;  // Integer, Real or String
   std::int32_t integer = 0;
   double real = 0;
   std::string_view text;
+  TypeCode packed_type = TypeCode{0};  // Decimal or Pdecimal for a packed field's value
+  std::uint8_t places = 0;
 
   static Scalar ofInteger(std::int32_t value) {
     return {ValueType::Integer, value, static_cast<double>(value), {}};
   }
   static Scalar ofReal(double value);
   static Scalar ofText(std::string_view value) { return {ValueType::String, 0, 0, value}; }
+  // REQUIRES: `bytes` outlive the value (they lie in a record buffer).
+  static Scalar ofPackedField(std::span<const std::uint8_t> bytes, TypeCode type, std::uint8_t places);
 };
 
 Scalar evaluateNode(const Node& node, std::string& scratch);
