@@ -2,6 +2,7 @@
 // split when they grow past their split size and merged with a neighbour when they shrink, and the
 // placing of changed pages in their runs when an update is written.
 #include <algorithm>
+#include <unordered_set>
 
 #include "storage/page_file.h"
 #include "storage/page_runs.h"
@@ -382,6 +383,43 @@ void PageFile::collapseRoot() {
     releasePageId(root.id);
     header_.root = child;
   }
+}
+
+// ---- Checks ----
+
+std::vector<std::string> PageFile::checkPages() {
+  std::vector<std::string> problems;
+  std::unordered_set<std::uint32_t> reached;
+  if (header_.root != kNoPage) {
+    std::vector<std::pair<std::uint32_t, int>> waiting{{header_.root, -1}};
+    while (!waiting.empty()) {
+      const auto [id, level] = waiting.back();
+      waiting.pop_back();
+      if (!reached.insert(id).second) {
+        problems.push_back("the page at unit " + std::to_string(id) + " is reached twice in the tree");
+        return problems;
+      }
+      const CachedPage& current = page(id, level);
+      current.decodeAll();
+      if (current.isLeaf()) continue;
+      for (std::size_t i = 0; i < current.count(); ++i)
+        waiting.emplace_back(current.child(i), current.level() - 1);
+    }
+  }
+  std::size_t unreached = 0;
+  for (int c = 1; c < kRunCount; ++c) {
+    const auto run = static_cast<std::size_t>(c);
+    for (std::uint32_t unit = header_.runs.start[run]; unit < header_.runs.end[run];
+         unit += static_cast<std::uint32_t>(c)) {
+      if (reached.count(unit) == 0) ++unreached;
+    }
+  }
+  if (unreached > 0) {
+    problems.push_back(std::to_string(unreached) + (unreached == 1 ? " page" : " pages") +
+                       " of the page runs " + (unreached == 1 ? "is" : "are") + " not in the tree" +
+                       (header_.root == kNoPage ? " (the header says the tree is empty)" : ""));
+  }
+  return problems;
 }
 
 // ---- Placing pages when an update is written ----
