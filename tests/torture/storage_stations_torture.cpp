@@ -388,7 +388,9 @@ bool Run::checkFiles() {
       return false;
     }
     if (options_.wlk.empty() || !std::filesystem::exists(options_.wlk)) continue;
-    const std::string command = "'" + options_.wlk + "' check '" + path + "' > '" + path + ".check' 2>&1";
+    // The stations key their text without an environment file, as wlk must read it.
+    const std::string command =
+        "'" + options_.wlk + "' --env NONE check '" + path + "' > '" + path + ".check' 2>&1";
     const int status = std::system(command.c_str());
     if (status != 0) {
       failure_ = "wlk check " + path + " failed (" + ending(status) + "), see " + path + ".check";

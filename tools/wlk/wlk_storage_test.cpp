@@ -61,7 +61,7 @@ TEST_F(WlkStorage, SelectsInRecordAndKeyOrder) {
   createWithThreePeople();
   EXPECT_EQ(wlk({"tables", "people"}).out, "EMP\t1\t3\n");
   EXPECT_EQ(wlk({"select", "people\\!EMP"}).out,
-            "1\tИванов\t80000\t0\t5\t0\n2\tиванов\t0\t0\t0\t0\n3\tЁлкин\t0\t0\t0\t0\n");
+            "1\tИванов\t09.01.2020\t0\t5\t0\n2\tиванов\t\t0\t0\t0\n3\tЁлкин\t\t0\t0\t0\n");
   // NOCASE on Cyrillic: the two Ивановs are equal in the name, so the descending id decides;
   // Ёлкин sorts after Е and before И.
   EXPECT_EQ(wlk({"select", "people\\!EMP", "--key", "PEO:NAME_KEY", "--field", "PEO:ID"}).out, "3\n2\n1\n");
@@ -80,7 +80,7 @@ TEST_F(WlkStorage, DuplicateKeyAndMissingTableFailWithTheirErrors) {
   EXPECT_EQ(duplicate.err, "Error 40: Creates Duplicate Key\n");
   const auto missing = wlk({"select", "people\\!NOPE"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Error 2: File Not Found\n");
+  EXPECT_EQ(missing.err, "wlk: people.WLK holds no table NOPE (its tables: EMP)\n");
   EXPECT_EQ(wlk({"select", "people\\!EMP", "--filter", "PEO:ID >"}).status, 2);
   EXPECT_EQ(wlk({"select"}).status, 2);
   EXPECT_EQ(wlk({"tables", "people"}).out, "EMP\t1\t3\n");  // the refused insert left nothing behind
