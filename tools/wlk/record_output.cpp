@@ -65,15 +65,8 @@ std::string columnText(const runtime::FieldDescriptor& field, std::span<const st
 }
 
 bool fractionalType(TypeCode type) {
-  switch (type) {
-    case TypeCode::Sreal:
-    case TypeCode::Real:
-    case TypeCode::Decimal:
-    case TypeCode::Pdecimal:
-    case TypeCode::Bfloat4:
-    case TypeCode::Bfloat8: return true;
-    default: return false;
-  }
+  return type == TypeCode::Decimal || type == TypeCode::Pdecimal || type == TypeCode::Sreal ||
+         type == TypeCode::Real || type == TypeCode::Bfloat4 || type == TypeCode::Bfloat8;
 }
 
 bool looksFractional(std::string_view text) {

@@ -27,15 +27,7 @@ constexpr const char* kDeclaration =
 
 class WlkDamage : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("wlk-damage-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
-    std::ofstream(directory_ / "t.decl") << kDeclaration;
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { std::ofstream(directory_ / "t.decl") << kDeclaration; }
 
   // Without an environment file: keys hold the letters as they are, so a test can find them.
   Outcome wlk(std::vector<std::string> arguments, bool plain = true) {
@@ -55,7 +47,8 @@ class WlkDamage : public ::testing::Test {
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 
-  std::filesystem::path directory_;
+  veltrano::wlk::testing::TestDirectory scratch_{"wlk-damage"};
+  const std::filesystem::path& directory_ = scratch_.path();
 };
 
 TEST_F(WlkDamage, CounterBelowANumberInUseIsReportedAndNoRecordIsReplaced) {

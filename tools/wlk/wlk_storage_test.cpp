@@ -29,15 +29,7 @@ constexpr const char* kDeclaration =
 
 class WlkStorage : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("wlk-storage-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
-    std::ofstream(directory_ / "people.decl") << kDeclaration;
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { std::ofstream(directory_ / "people.decl") << kDeclaration; }
 
   // Every command runs with the Russian locale so that NOCASE keys and comparisons know Cyrillic.
   Outcome wlk(std::vector<std::string> arguments) {
@@ -54,7 +46,8 @@ class WlkStorage : public ::testing::Test {
     ASSERT_EQ(wlk({"insert", "people\\!EMP", "PEO:ID=3", "PEO:FAM=Ёлкин"}).out, "4\n");
   }
 
-  std::filesystem::path directory_;
+  veltrano::wlk::testing::TestDirectory scratch_{"wlk-storage"};
+  const std::filesystem::path& directory_ = scratch_.path();
 };
 
 TEST_F(WlkStorage, SelectsInRecordAndKeyOrder) {

@@ -34,21 +34,16 @@ constexpr const char* kDeclaration =
 class WlkValues : public ::testing::Test {
  protected:
   void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("wlk-values-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
     std::ofstream(directory_ / "staff.decl") << kDeclaration;
     ASSERT_EQ(wlk({"create", "staff", "staff.decl"}).status, 0);
   }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
 
   Outcome wlk(const std::vector<std::string>& arguments) {
     return veltrano::wlk::testing::runWlk(arguments, directory_);
   }
 
-  std::filesystem::path directory_;
+  veltrano::wlk::testing::TestDirectory scratch_{"wlk-values"};
+  const std::filesystem::path& directory_ = scratch_.path();
 };
 
 TEST_F(WlkValues, InsertRefusesWhatDoesNotReadWholeOrFit) {
