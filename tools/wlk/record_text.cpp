@@ -98,10 +98,8 @@ runtime::NodePointer parseOrReport(std::string_view utf8_text) {
     const std::string name = message.substr(kUnbound.size());
     std::size_t after = error.position + platform::cp1251FromUtf8(name).size();
     while (after < text.size() && text[after] == ' ') ++after;
-    message =
-        after < text.size() && text[after] == '('
-            ? "there is no function " + name
-            : "there is no field or variable " + name + " (fields are named by their labels, as PEO:FAM)";
+    message = after < text.size() && text[after] == '(' ? "there is no function " + name
+                                                        : "there is no field or variable " + name;
   }
   // Text in 1251 has one byte per character, so the position counts characters of the UTF-8 text.
   const std::string where =

@@ -46,7 +46,7 @@ class BoundRecord {
   std::vector<BoundMemo> memos_;
 };
 
-// Parses an expression over the bound fields; null after printing why.
+// Parses an expression over the bound names; null after printing where and why it does not.
 runtime::NodePointer parseOrReport(std::string_view utf8_text);
 
 // The default columns: every field but groups, each array element a column of its own.
