@@ -1,7 +1,9 @@
-// The operations of WENDLOCK on a whole table or storage file: CREATE, REMOVE, COPY, RENAME and
-// BUILD of a closed file. Each reads and writes the file under a WholeFileHold, so that other
-// stations' updates wait for it instead of being written over.
+// The operations of WENDLOCK on a whole table or storage file: CREATE, REMOVE, COPY and RENAME.
+// Each reads and writes the file under a WholeFileHold, so that other stations' updates wait for
+// it instead of being written over. (BUILD runs under the operation lock of its open table.)
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "storage/declaration_check.h"
