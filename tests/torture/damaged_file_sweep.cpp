@@ -8,8 +8,9 @@
 //   damaged_file_sweep [--wlk PATH] [--dir D] [--employees N] [--bytes B] [--every K]
 //                      [--truncations-every T] [--xor X] [--timeout S]
 //
-//   --bytes B               bytes from the start of the file changed one at a time (default 512
-//                           and 16 units of pages: 4608)
+//   --employees N           cards in the demo KARTA (default 16)
+//   --bytes B               bytes from the start of the file changed one at a time (default the
+//                           header and the first 8 units of pages: 2560)
 //   --every K               only every K-th of them, and every K-th of the truncations (default 1)
 //   --truncations-every T   beyond the header, cut at every T-th length (default 64; every length
 //                           within the header and the first unit)
@@ -46,8 +47,8 @@ using Bytes = std::vector<char>;
 struct Options {
   std::string wlk = VELTRANO_WLK_BINARY;
   std::string directory;
-  int employees = 40;
-  std::size_t bytes = 512 + 16 * 256;
+  int employees = 16;
+  std::size_t bytes = 512 + 8 * 256;
   std::size_t every = 1;
   std::size_t truncations_every = 64;
   int xor_with = 0xFF;
@@ -164,7 +165,8 @@ bool Sweep::prepare() {
 }
 
 void Sweep::variant(const std::string& what, const Bytes& image) {
-  ++variants_;
+  if (++variants_ % 250 == 0)
+    std::cout << "damaged_file_sweep: " << variants_ << " copies so far" << std::endl;
   const fs::path damaged = directory_ / "case.WLK";
   writeFile(damaged, image);
   auto ended = [&](const std::string& name, const Ending& ending) {
@@ -191,7 +193,8 @@ void Sweep::variant(const std::string& what, const Bytes& image) {
     if (written.status != 0) {
       if (sound) {
         // Not a failure (the check cannot see every damage), but worth a look.
-        if (refused_sound_.size() < 10) refused_sound_.push_back(what + ": wlk " + name + "\n" + written.output);
+        if (refused_sound_.size() < 10)
+          refused_sound_.push_back(what + ": wlk " + name + "\n" + written.output);
       } else {
         ++refused_writes_;
       }
@@ -235,7 +238,8 @@ int Sweep::report() const {
     }
     std::cout << "\n";
   }
-  for (const auto& what : refused_sound_) std::cout << "refused although the check finds the copy sound: " << what;
+  for (const auto& what : refused_sound_)
+    std::cout << "refused although the check finds the copy sound: " << what;
   for (const auto& what : failures_) std::cout << "FAILED: " << what << "\n";
   std::cout << "damaged_file_sweep: " << failures_.size() << " failures\n";
   return failures_.empty() ? 0 : 1;
