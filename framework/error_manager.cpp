@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/error_table.h"
+#include "framework/translator.h"
 #include "runtime/errors/error_state.h"
 #include "ui/message_box.h"
 
@@ -55,7 +56,7 @@ Level ErrorManager::OnBenign() {
 }
 
 Level ErrorManager::OnFatal() {
-  show(FillTemplate() + std::string(kFatalSuffix), ui::kIconExclamation, ui::kButtonOk, ui::kButtonOk);
+  show(FillTemplate() + translated(kFatalSuffix), ui::kIconExclamation, ui::kButtonOk, ui::kButtonOk);
   if (halt_) halt_(0, currentTitle());
   return kLevelFatal;
 }
@@ -160,7 +161,7 @@ std::string ErrorManager::FillTemplate() const {
 
 std::string ErrorManager::fillEntry(std::size_t index) const {
   const ErrorEntry& entry = (*ERRORS)[index];
-  std::string text(entry.MESSAGE);
+  std::string text = translated(entry.MESSAGE);
   // A placeholder is replaced before the shorter ones it begins with.
   replaceAll(text, "%FileErrorCode", SAVEFILEERRORCODE);
   replaceAll(text, "%FileError", SAVEFILEERROR);
@@ -202,11 +203,15 @@ HaltHandler ErrorManager::setHaltHandler(HaltHandler handler) {
   return std::exchange(halt_, std::move(handler));
 }
 
+std::string ErrorManager::translated(std::string_view text) const {
+  return translator_ != nullptr ? translator_->TranslateString(text) : std::string(text);
+}
+
 unsigned ErrorManager::show(std::string text, std::uint16_t icon, unsigned buttons,
                             unsigned default_button) const {
   ui::MessageBoxRequest request;
   request.text = std::move(text);
-  request.caption = std::string(currentTitle());
+  request.caption = translated(currentTitle());
   request.icon = icon;
   request.buttons = buttons;
   request.default_button = default_button;

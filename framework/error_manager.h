@@ -27,6 +27,8 @@
 
 namespace veltrano::framework {
 
+class Translator;
+
 // One entry of `ERRORS`. The texts are views into a registered stored table.
 struct ErrorEntry {
   MessageId ID = 0;
@@ -92,6 +94,9 @@ class ErrorManager {
   std::string_view currentTitle() const;
 
   HaltHandler setHaltHandler(HaltHandler handler);
+  // Titles and templates are shown through `translator` (filled after translation); null, the
+  // default, shows them as the table has them. REQUIRES: the translator outlives its use here.
+  void setTranslator(const Translator* translator) { translator_ = translator; }
 
   // Fields, in their defined order.
   std::unique_ptr<std::vector<ErrorEntry>> ERRORS;
@@ -110,7 +115,10 @@ class ErrorManager {
   // Index of the current entry in ERRORS; npos when none is current.
   std::size_t current_ = kNoEntry;
   static constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
+  std::string translated(std::string_view text) const;
+
   HaltHandler halt_;
+  const Translator* translator_ = nullptr;
 };
 
 }  // namespace veltrano::framework

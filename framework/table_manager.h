@@ -142,6 +142,8 @@ class TableManager {
   bool RestoreFileState(std::int32_t id, bool release = true);
   std::int32_t SnapshotRecord();
   bool RestoreSnapshot(std::int32_t id, bool release = true);
+  // Drops a saved image without restoring it (a form that ends keeps what the buffer holds).
+  bool ReleaseSnapshot(std::int32_t id);
 
   bool AtFileEnd();
   std::size_t KeyComponents(const storage::KeyDescriptor* key) const;

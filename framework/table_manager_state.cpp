@@ -31,6 +31,10 @@ bool TableManager::RestoreSnapshot(std::int32_t id, bool release) {
   return true;
 }
 
+bool TableManager::ReleaseSnapshot(std::int32_t id) {
+  return std::erase_if(BUFFERS, [id](const SavedBuffer& b) { return b.ID == id; }) != 0;
+}
+
 bool TableManager::SameAsSaved(std::int32_t id) const {
   const auto found =
       std::find_if(BUFFERS.begin(), BUFFERS.end(), [id](const SavedBuffer& b) { return b.ID == id; });

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ui/message_box_rules.h"
+#include "ui/popup_text.h"
 #include "ui/run_lock.h"
 
 namespace veltrano::ui {
@@ -52,6 +53,16 @@ std::optional<PrinterChoice> HeadlessEngine::printerSetupDialog(const PrinterCho
   return answer;
 }
 
+int HeadlessEngine::popupMenu(WindowId window, const std::string& text) {
+  if (!snapshot(window)) return 0;
+  std::lock_guard lock(mutex_);
+  shown_popups_.push_back(text);
+  if (popup_choices_.empty()) return 0;
+  std::string chosen = std::move(popup_choices_.front());
+  popup_choices_.pop_front();
+  return popupChoiceNumber(parsePopupText(text), chosen);
+}
+
 void HeadlessEngine::queueMessageBoxAnswer(unsigned button) {
   std::lock_guard lock(mutex_);
   box_answers_.push_back(button);
@@ -65,6 +76,16 @@ void HeadlessEngine::queueFileDialogAnswer(std::optional<std::string> path) {
 void HeadlessEngine::queuePrinterAnswer(std::optional<PrinterChoice> choice) {
   std::lock_guard lock(mutex_);
   printer_answers_.push_back(std::move(choice));
+}
+
+void HeadlessEngine::queuePopupChoice(std::string item_text) {
+  std::lock_guard lock(mutex_);
+  popup_choices_.push_back(std::move(item_text));
+}
+
+std::vector<std::string> HeadlessEngine::shownPopups() const {
+  std::lock_guard lock(mutex_);
+  return shown_popups_;
 }
 
 std::vector<MessageBoxRequest> HeadlessEngine::shownMessageBoxes() const {

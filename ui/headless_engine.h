@@ -14,7 +14,9 @@
 // button, unless setWaitForAnswers(true): then it waits (run lock released) until another
 // thread calls answerMessageBox(), which lets a test see the box while it is up. An answer
 // that is not one of the box's buttons counts as closing the box: it takes the default.
-// File and printer dialogs work the same way (no answer queued: cancelled).
+// File and printer dialogs work the same way (no answer queued: cancelled), and so do popup
+// menus: a queued item text chooses the first enabled item with that text, an empty text or
+// none queued dismisses the menu.
 #pragma once
 
 #include <chrono>
@@ -34,16 +36,20 @@ class HeadlessEngine : public MemoryEngine {
   unsigned messageBox(const MessageBoxRequest& request) override;
   std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) override;
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) override;
+  int popupMenu(WindowId window, const std::string& text) override;
 
   void queueMessageBoxAnswer(unsigned button);
   // nullopt: the user cancels.
   void queueFileDialogAnswer(std::optional<std::string> path);
   void queuePrinterAnswer(std::optional<PrinterChoice> choice);
+  void queuePopupChoice(std::string item_text);
 
   // Every box and dialog shown so far, in order (the ones still up included).
   std::vector<MessageBoxRequest> shownMessageBoxes() const;
   std::vector<FileDialogRequest> shownFileDialogs() const;
   int printerDialogsShown() const;
+  // The texts of the popup menus shown so far (ui/popup_text.h).
+  std::vector<std::string> shownPopups() const;
 
   void setWaitForAnswers(bool wait);
   // The box that is up and waiting for answerMessageBox(); nothing when `limit` passes first.
@@ -57,6 +63,8 @@ class HeadlessEngine : public MemoryEngine {
   std::deque<unsigned> box_answers_;
   std::deque<std::optional<std::string>> file_answers_;
   std::deque<std::optional<PrinterChoice>> printer_answers_;
+  std::deque<std::string> popup_choices_;
+  std::vector<std::string> shown_popups_;
   std::vector<MessageBoxRequest> shown_boxes_;
   std::vector<FileDialogRequest> shown_file_dialogs_;
   int printer_dialogs_shown_ = 0;

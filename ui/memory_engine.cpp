@@ -36,13 +36,21 @@ bool takesFocus(ControlKind kind) {
     case ControlKind::kCheck:
     case ControlKind::kRadio:
     case ControlKind::kList:
-    case ControlKind::kCombo: return true;
+    case ControlKind::kCombo:
+    case ControlKind::kSpin:
+    case ControlKind::kPageView: return true;
     default: return false;
   }
 }
 
 bool takesText(ControlKind kind) {
-  return kind == ControlKind::kEntry || kind == ControlKind::kText || kind == ControlKind::kCombo;
+  return kind == ControlKind::kEntry || kind == ControlKind::kText || kind == ControlKind::kCombo ||
+         kind == ControlKind::kSpin;
+}
+
+std::string spinValue(const ControlDescription& spin, const std::string& typed) {
+  std::optional<int> number = parseInt(typed);
+  return std::to_string(std::clamp(number.value_or(spin.low), spin.low, std::max(spin.low, spin.high)));
 }
 
 void collectMenuItems(const std::vector<MenuItem>& items, std::vector<const MenuItem*>& out) {
@@ -124,6 +132,7 @@ ControlSnapshot initialControl(const ControlDescription& description) {
     case ControlKind::kProgress:
       if (!parseInt(control.value)) control.value = "0";
       break;
+    case ControlKind::kSpin: control.value = spinValue(description, control.value); break;
     default: break;
   }
   return control;
@@ -150,7 +159,9 @@ ControlSnapshot* MemoryEngine::findControl(WindowId window, ControlId control) {
 
 void MemoryEngine::queue(Window& window, Event event) {
   event.window = window.state.id;
-  window.events.push_back(event);
+  Window* target = &window;
+  if (Window* owner = find(window.state.owner_window); owner != nullptr) target = owner;
+  target->events.push_back(event);
   changed_.notify_all();
 }
 
@@ -218,6 +229,10 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
   WindowId id = 0;
   {
     std::lock_guard lock(mutex_);
+    if (description.owner != 0 && find(description.owner) == nullptr) {
+      fail(error, "the owner window is not open");
+      return 0;
+    }
     if (description.kind == WindowKind::kFrame) {
       for (const auto& [other_id, other] : windows_) {
         if (other.state.kind == WindowKind::kFrame) {
@@ -236,9 +251,11 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
     state.caption = description.caption;
     state.placement = Placement{description.at, description.maximized};
     state.resizable = description.resizable;
+    state.hidden = description.hidden;
     state.menu = description.menu;
     state.status_texts.resize(description.status_widths.size());
     state.owner = std::this_thread::get_id();
+    state.owner_window = description.owner;
     for (const ControlDescription& control : description.controls) {
       state.control_order.push_back(control.id);
       state.controls.emplace(control.id, initialControl(control));
@@ -369,7 +386,14 @@ bool MemoryEngine::setValue(WindowId window, ControlId control, const std::strin
         target.value = std::to_string(std::clamp(*percent, 0, 100));
         return true;
       }
-      default: target.value = value; return true;
+      case ControlKind::kSpin:
+        if (!parseInt(value)) return false;
+        target.value = spinValue(target.description, value);
+        return true;
+      default:
+        target.value = value;
+        target.selection = TextSelection{static_cast<int>(value.size()), 0};
+        return true;
     }
   });
 }
@@ -424,7 +448,10 @@ bool MemoryEngine::setHidden(WindowId window, ControlId control, bool hidden) {
     std::lock_guard lock(mutex_);
     Window* found = find(window);
     if (found == nullptr) return false;
-    if (auto item = found->state.menu_items.find(control); item != found->state.menu_items.end()) {
+    if (control == 0) {
+      found->state.hidden = hidden;
+      changed = true;
+    } else if (auto item = found->state.menu_items.find(control); item != found->state.menu_items.end()) {
       item->second.hidden = hidden;
       changed = true;
     } else if (auto it = found->state.controls.find(control); it != found->state.controls.end()) {
@@ -468,6 +495,8 @@ bool MemoryEngine::setRows(WindowId window, ControlId control,
     if (kind == ControlKind::kList) {
       int selected = parseInt(target.value).value_or(0);
       target.value = std::to_string(std::min(selected, static_cast<int>(rows.size())));
+    } else {
+      target.combo_row = std::min(target.combo_row, static_cast<int>(rows.size()));
     }
     return true;
   });
@@ -505,14 +534,53 @@ bool MemoryEngine::alertKey(WindowId window, int key_code) {
 bool MemoryEngine::clearAlertKeys(WindowId window) {
   return changeWindow(window, [&](Window& found) {
     found.state.alert_keys.clear();
+    for (auto& [id, control] : found.state.controls) control.alert_keys.clear();
     return true;
   });
+}
+
+bool MemoryEngine::alertControlKey(WindowId window, ControlId control, int key_code) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, control);
+  if (found == nullptr) return false;
+  found->alert_keys.insert(key_code);
+  return true;
 }
 
 bool MemoryEngine::setTimer(WindowId window, int hundredths) {
   if (hundredths < 0) return false;
   return changeWindow(window, [&](Window& found) {
     found.state.timer_hundredths = hundredths;
+    return true;
+  });
+}
+
+bool MemoryEngine::setPosition(WindowId window, ControlId control, const Rect& at) {
+  if (at.width < 0 || at.height < 0) return false;
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    target.description.at = at;
+    if (target.description.kind == ControlKind::kList && at.height > 0)
+      target.visible_rows = std::max(1, (at.height - kListHeaderHeight) / kListRowHeight);
+    return true;
+  });
+}
+
+bool MemoryEngine::minimized(WindowId window) {
+  std::lock_guard lock(mutex_);
+  const Window* found = find(window);
+  return found != nullptr && found->state.minimized;
+}
+
+std::optional<int> MemoryEngine::pointedRow(WindowId window, ControlId list) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, list);
+  if (found == nullptr || found->pointed_row == 0) return std::nullopt;
+  return found->pointed_row;
+}
+
+void MemoryEngine::beep(WindowId window) {
+  changeWindow(window, [](Window& found) {
+    ++found.state.beeps;
     return true;
   });
 }
@@ -614,6 +682,7 @@ bool MemoryEngine::userEdits(WindowId window, ControlId control, const std::stri
   return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
     if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
     target.value = value;
+    target.selection = TextSelection{static_cast<int>(value.size()), 0};
     return true;
   });
 }
@@ -621,7 +690,9 @@ bool MemoryEngine::userEdits(WindowId window, ControlId control, const std::stri
 bool MemoryEngine::userTypes(WindowId window, ControlId control, const std::string& value) {
   return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
     if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
-    target.value = value;
+    target.value =
+        target.description.kind == ControlKind::kSpin ? spinValue(target.description, value) : value;
+    target.selection = TextSelection{static_cast<int>(target.value.size()), 0};
     queue(found, Event{event::kAccepted, control, window, 0, 0});
     return true;
   });
@@ -666,6 +737,8 @@ bool MemoryEngine::userSelectsRow(WindowId window, ControlId list, int row) {
       target.value = std::to_string(row);
     } else {
       target.value = chosen.empty() ? std::string() : chosen.front();
+      target.combo_row = row;
+      target.selection = TextSelection{static_cast<int>(target.value.size()), 0};
     }
     queue(found, Event{event::kNewSelection, list, window, 0, 0});
     return true;
@@ -686,8 +759,27 @@ bool MemoryEngine::userChoosesTab(WindowId window, ControlId sheet, int tab) {
 bool MemoryEngine::userScrolls(WindowId window, ControlId list, EventCode scroll) {
   if (scroll < event::kScrollUp || scroll > event::kScrollBottom) return false;
   return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
-    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
+    ControlKind kind = target.description.kind;
+    if ((kind != ControlKind::kList && kind != ControlKind::kPageView) || !usable(found, target))
+      return false;
     queue(found, Event{scroll, list, window, 0, 0});
+    return true;
+  });
+}
+
+bool MemoryEngine::userChoosesPage(WindowId window, ControlId view, int page, bool open) {
+  return changeControl(window, view, [&](Window& found, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kPageView || !usable(found, target) || page < 1) return false;
+    target.value = std::to_string(page);
+    queue(found, Event{open ? event::kAccepted : event::kNewSelection, view, window, 0, 0});
+    return true;
+  });
+}
+
+bool MemoryEngine::setPages(WindowId window, ControlId control, const PageView& view) {
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kPageView) return false;
+    target.pages = view;
     return true;
   });
 }
@@ -722,9 +814,45 @@ bool MemoryEngine::userFocuses(WindowId window, ControlId control) {
 bool MemoryEngine::userKey(WindowId window, int key_code) {
   std::lock_guard lock(mutex_);
   Window* found = find(window);
-  if (found == nullptr || !found->state.alert_keys.contains(key_code)) return false;
+  if (found == nullptr) return false;
+  auto focused = found->state.controls.find(found->state.focus);
+  const bool for_control =
+      focused != found->state.controls.end() && focused->second.alert_keys.contains(key_code);
+  if (!for_control && !found->state.alert_keys.contains(key_code)) return false;
   queue(*found, Event{event::kAlertKey, found->state.focus, window, key_code, 0});
   return true;
+}
+
+bool MemoryEngine::userDoubleClicks(WindowId window, ControlId list, int row) {
+  return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
+    if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
+    found.state.focus = list;
+    target.pointed_row = row;
+    if (target.value != std::to_string(row)) {
+      target.value = std::to_string(row);
+      queue(found, Event{event::kNewSelection, list, window, 0, 0});
+    }
+    if (found.state.alert_keys.contains(key::kDoubleClick) || target.alert_keys.contains(key::kDoubleClick)) {
+      queue(found, Event{event::kAlertKey, list, window, key::kDoubleClick, 0});
+    } else {
+      queue(found, Event{event::kAccepted, list, window, 0, 0});
+    }
+    return true;
+  });
+}
+
+bool MemoryEngine::userRightClicks(WindowId window, ControlId list, int row) {
+  return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
+    if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
+    found.state.focus = list;
+    target.pointed_row = row;
+    if (found.state.alert_keys.contains(key::kRightButtonUp) ||
+        target.alert_keys.contains(key::kRightButtonUp))
+      queue(found, Event{event::kAlertKey, list, window, key::kRightButtonUp, 0});
+    return true;
+  });
 }
 
 bool MemoryEngine::userActivates(WindowId window) {
@@ -796,6 +924,135 @@ bool MemoryEngine::setVisibleRows(WindowId window, ControlId list, int rows) {
     ControlKind kind = target.description.kind;
     if (kind != ControlKind::kList && kind != ControlKind::kCombo) return false;
     target.visible_rows = rows;
+    return true;
+  });
+}
+
+std::optional<ControlState> MemoryEngine::controlState(WindowId window, ControlId control) {
+  std::lock_guard lock(mutex_);
+  const Window* found = find(window);
+  if (found == nullptr) return std::nullopt;
+  if (auto item = found->state.menu_items.find(control); item != found->state.menu_items.end()) {
+    return ControlState{item->second.enabled, item->second.hidden};
+  }
+  auto it = found->state.controls.find(control);
+  if (it == found->state.controls.end()) return std::nullopt;
+  return ControlState{it->second.enabled, it->second.hidden};
+}
+
+bool MemoryEngine::setComboRow(WindowId window, ControlId combo, int row) {
+  return changeControl(window, combo, [&](Window&, ControlSnapshot& target) {
+    if (target.description.kind != ControlKind::kCombo) return false;
+    if (row < 0 || row > static_cast<int>(target.rows.size())) return false;
+    target.combo_row = row;
+    return true;
+  });
+}
+
+std::optional<int> MemoryEngine::comboRow(WindowId window, ControlId combo) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, combo);
+  if (found == nullptr || found->description.kind != ControlKind::kCombo) return std::nullopt;
+  return found->combo_row;
+}
+
+bool MemoryEngine::setTextSelection(WindowId window, ControlId control, const TextSelection& selection) {
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    if (!takesText(target.description.kind)) return false;
+    int size = static_cast<int>(target.value.size());
+    int start = std::clamp(selection.start, 0, size);
+    target.selection = TextSelection{start, std::clamp(selection.length, 0, size - start)};
+    return true;
+  });
+}
+
+std::optional<TextSelection> MemoryEngine::textSelection(WindowId window, ControlId control) {
+  std::lock_guard lock(mutex_);
+  ControlSnapshot* found = findControl(window, control);
+  if (found == nullptr || !takesText(found->description.kind)) return std::nullopt;
+  return found->selection;
+}
+
+bool MemoryEngine::reportKeystrokes(WindowId window, ControlId control, bool on) {
+  return changeControl(window, control, [&](Window&, ControlSnapshot& target) {
+    if (!takesText(target.description.kind)) return false;
+    target.reports_keystrokes = on;
+    return true;
+  });
+}
+
+bool MemoryEngine::addControl(WindowId window, const ControlDescription& control) {
+  return changeWindow(window, [&](Window& found) {
+    auto& controls = found.state.controls;
+    if (control.id == 0 || controls.contains(control.id) || found.state.menu_items.contains(control.id)) {
+      return false;
+    }
+    if (control.parent != 0 && !controls.contains(control.parent)) return false;
+    if (control.over.list != 0) {
+      auto list = controls.find(control.over.list);
+      if (list == controls.end() || list->second.description.kind != ControlKind::kList) return false;
+    }
+    found.state.control_order.push_back(control.id);
+    controls.emplace(control.id, initialControl(control));
+    return true;
+  });
+}
+
+bool MemoryEngine::removeControl(WindowId window, ControlId control) {
+  return changeWindow(window, [&](Window& found) {
+    auto& controls = found.state.controls;
+    if (!controls.contains(control)) return false;
+    // Whatever sits inside the control goes with it.
+    std::set<ControlId> going{control};
+    for (ControlId id : found.state.control_order) {
+      if (going.contains(controls.at(id).description.parent)) going.insert(id);
+    }
+    std::erase_if(found.state.control_order, [&](ControlId id) { return going.contains(id); });
+    for (ControlId id : going) controls.erase(id);
+    if (going.contains(found.state.focus)) found.state.focus = 0;
+    return true;
+  });
+}
+
+bool MemoryEngine::userKeystroke(WindowId window, ControlId control, int key_code) {
+  return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
+    if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
+    std::string& text = target.value;
+    TextSelection& at = target.selection;
+    int size = static_cast<int>(text.size());
+    at.start = std::clamp(at.start, 0, size);
+    at.length = std::clamp(at.length, 0, size - at.start);
+    auto start = static_cast<std::size_t>(at.start);
+    if (key_code == key::kBackspace) {
+      if (at.length > 0) {
+        text.erase(start, static_cast<std::size_t>(at.length));
+      } else if (at.start > 0) {
+        text.erase(start - 1, 1);
+        --at.start;
+      } else {
+        return false;
+      }
+    } else if (key_code >= 0x20 && key_code <= 0xFF) {
+      text.replace(start, static_cast<std::size_t>(at.length), 1, static_cast<char>(key_code));
+      ++at.start;
+    } else {
+      return false;
+    }
+    at.length = 0;
+    if (target.reports_keystrokes) queue(found, Event{event::kNewSelection, control, window, key_code, 0});
+    return true;
+  });
+}
+
+bool MemoryEngine::userKeystrokeApplied(WindowId window, ControlId control, const std::string& value,
+                                        const TextSelection& at, int key_code) {
+  return changeControl(window, control, [&](Window& found, ControlSnapshot& target) {
+    if (!takesText(target.description.kind) || target.read_only || !usable(found, target)) return false;
+    target.value = value;
+    int size = static_cast<int>(value.size());
+    int start = std::clamp(at.start, 0, size);
+    target.selection = TextSelection{start, std::clamp(at.length, 0, size - start)};
+    if (target.reports_keystrokes) queue(found, Event{event::kNewSelection, control, window, key_code, 0});
     return true;
   });
 }

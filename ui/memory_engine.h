@@ -33,6 +33,12 @@ struct ControlSnapshot {
   std::vector<std::vector<std::string>> rows;  // lists and combos
   int thumb = 0;
   int visible_rows = 0;
+  PageView pages;  // page views
+  int combo_row = 0;        // combos: the selected row of the drop-down list
+  TextSelection selection;  // entries and combos
+  bool reports_keystrokes = false;
+  int pointed_row = 0;       // lists: the row under the mouse at the last click
+  std::set<int> alert_keys;  // keys alerted only while the control has the focus
 };
 
 struct MenuItemSnapshot {
@@ -51,6 +57,7 @@ struct WindowSnapshot {
   Placement placement;
   bool resizable = true;
   bool minimized = false;
+  bool hidden = false;
   std::vector<ControlId> control_order;  // as described
   std::map<ControlId, ControlSnapshot> controls;
   std::map<ControlId, MenuItemSnapshot> menu_items;
@@ -59,7 +66,9 @@ struct WindowSnapshot {
   ControlId focus = 0;
   std::set<int> alert_keys;
   int timer_hundredths = 0;
+  int beeps = 0;
   std::thread::id owner;
+  WindowId owner_window = 0;  // a tool window's owner (its events queue there)
 };
 
 enum class FrameArrangement : std::uint8_t { kTile, kCascade, kArrangeIcons };
@@ -93,13 +102,27 @@ class MemoryEngine : public WindowEngine {
   std::optional<int> visibleRows(WindowId window, ControlId control) override;
   bool setThumb(WindowId window, ControlId control, int thumb) override;
   std::optional<int> thumb(WindowId window, ControlId control) override;
+  bool setPages(WindowId window, ControlId control, const PageView& view) override;
   bool alertKey(WindowId window, int key_code) override;
   bool clearAlertKeys(WindowId window) override;
   bool setTimer(WindowId window, int hundredths) override;
+  bool setPosition(WindowId window, ControlId control, const Rect& at) override;
+  bool alertControlKey(WindowId window, ControlId control, int key_code) override;
+  bool minimized(WindowId window) override;
+  std::optional<int> pointedRow(WindowId window, ControlId list) override;
+  void beep(WindowId window) override;
   bool setStatusText(WindowId window, int zone, const std::string& text) override;
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
   bool arrangeIcons(WindowId frame) override;
+  std::optional<ControlState> controlState(WindowId window, ControlId control) override;
+  bool setComboRow(WindowId window, ControlId combo, int row) override;
+  std::optional<int> comboRow(WindowId window, ControlId combo) override;
+  bool setTextSelection(WindowId window, ControlId control, const TextSelection& selection) override;
+  std::optional<TextSelection> textSelection(WindowId window, ControlId control) override;
+  bool reportKeystrokes(WindowId window, ControlId control, bool on) override;
+  bool addControl(WindowId window, const ControlDescription& control) override;
+  bool removeControl(WindowId window, ControlId control) override;
 
   // Inspection.
   std::optional<WindowSnapshot> snapshot(WindowId window) const;
@@ -126,12 +149,26 @@ class MemoryEngine : public WindowEngine {
   bool userDropsDown(WindowId window, ControlId combo);                 // + DroppingDown, DroppedDown
   bool userFocuses(WindowId window, ControlId control);                 // + Selected
   bool userKey(WindowId window, int key_code);                          // AlertKey when alerted
+  // One keystroke in an entry or a combo's entry part at its cursor: a character replaces the
+  // selected text, BackSpace (8) deletes it or the character before the cursor. NewSelection
+  // follows when the control reports keystrokes.
+  bool userKeystroke(WindowId window, ControlId control, int key_code);
+  // The same when a widget has applied the keystroke itself: the text and cursor it left.
+  bool userKeystrokeApplied(WindowId window, ControlId control, const std::string& value,
+                            const TextSelection& at, int key_code);
+  // A double click on a row: the row selected (NewSelection), then key 5 when alerted.
+  bool userDoubleClicks(WindowId window, ControlId list, int row);
+  // The right button released over a row: key 130 when alerted (the browse selects the row).
+  bool userRightClicks(WindowId window, ControlId list, int row);
   bool userActivates(WindowId window);                           // LoseFocus to the active one, GainFocus
   bool userCloses(WindowId window);                              // CloseWindow
   bool userPlaces(WindowId window, const Placement& placement);  // Moved and/or Sized
   bool userMinimizes(WindowId window, bool minimized);
   bool timerTick(WindowId window);  // Timer, when the window has a timer
   bool setVisibleRows(WindowId window, ControlId list, int rows);
+  // Page views also take the scrolls of userScrolls; a page chosen gives NewSelection, or
+  // Accepted when `open` (a double click).
+  bool userChoosesPage(WindowId window, ControlId view, int page, bool open);
 
   // The frame's last arrangement request, for views that draw and tests that check.
   std::optional<FrameArrangement> lastArrangement(WindowId frame) const;

@@ -43,6 +43,16 @@ enum class ControlKind : std::uint8_t {
   kCombo,        // entry part (value) with a drop-down list of rows
   kImage,        // value = the path of the image file shown
   kProgress,     // value = percent done, "0" to "100"
+  kSpin,         // a number between `low` and `high`; value = the number
+  kPageView,     // report pages (ui/report/page_view.h); value = the number of the page last chosen
+};
+
+// Where an entry laid over a list's cell sits (edit in place): the engine places and sizes it
+// over that cell, and `at` does not count.
+struct ListCell {
+  ControlId list = 0;  // 0: not over a list
+  int row = 0;         // 1-based, as the list's value
+  int column = 0;      // 1-based
 };
 
 struct ControlDescription {
@@ -62,6 +72,10 @@ struct ControlDescription {
   bool hidden = false;
   bool default_button = false;  // Enter anywhere in the window presses it
   bool has_scroll_bar = true;   // lists: the scroll bar that stands for the whole file
+  int low = 0;                  // spins: the range of the number
+  int high = 0;
+  std::string icon;             // buttons: the icon shown beside or instead of the text
+  ListCell over;                // entries: laid over a list's cell
 };
 
 struct MenuItem {
@@ -80,10 +94,26 @@ struct WindowDescription {
   Rect at;  // x, y relative to the frame's client area for children
   bool resizable = true;
   bool maximized = false;
-  bool modal = false;  // other windows of the program are inert while it is open
+  bool modal = false;   // other windows of the program are inert while it is open
+  bool hidden = false;  // opened unseen; setHidden(window, 0, false) shows it
   std::vector<MenuItem> menu;
   std::vector<int> status_widths;  // one zone per entry; empty: no status bar
   std::vector<ControlDescription> controls;
+  // A tool window of another window (a toolbox): its events queue for that window, whose
+  // procedure tells them apart by Event::window. 0: the window's events are its own.
+  WindowId owner = 0;
+};
+
+// What a menu item that acts for a control needs to know of it.
+struct ControlState {
+  bool enabled = true;
+  bool hidden = false;
+};
+
+// The selected part of an entry's text, in characters from 0.
+struct TextSelection {
+  int start = 0;
+  int length = 0;
 };
 
 // Where a window is and how big, as the INI file keeps it.

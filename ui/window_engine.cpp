@@ -34,6 +34,7 @@ class NoWindows final : public WindowEngine {
   std::optional<int> visibleRows(WindowId, ControlId) override { return std::nullopt; }
   bool setThumb(WindowId, ControlId, int) override { return false; }
   std::optional<int> thumb(WindowId, ControlId) override { return std::nullopt; }
+  bool setPages(WindowId, ControlId, const PageView&) override { return false; }
   bool alertKey(WindowId, int) override { return false; }
   bool clearAlertKeys(WindowId) override { return false; }
   bool setTimer(WindowId, int) override { return false; }
@@ -44,6 +45,15 @@ class NoWindows final : public WindowEngine {
   unsigned messageBox(const MessageBoxRequest& request) override { return defaultAnswer(request); }
   std::optional<std::string> fileOpenDialog(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice&) override { return std::nullopt; }
+  int popupMenu(WindowId, const std::string&) override { return 0; }
+  std::optional<ControlState> controlState(WindowId, ControlId) override { return std::nullopt; }
+  bool setComboRow(WindowId, ControlId, int) override { return false; }
+  std::optional<int> comboRow(WindowId, ControlId) override { return std::nullopt; }
+  bool setTextSelection(WindowId, ControlId, const TextSelection&) override { return false; }
+  std::optional<TextSelection> textSelection(WindowId, ControlId) override { return std::nullopt; }
+  bool reportKeystrokes(WindowId, ControlId, bool) override { return false; }
+  bool addControl(WindowId, const ControlDescription&) override { return false; }
+  bool removeControl(WindowId, ControlId) override { return false; }
 };
 
 NoWindows no_windows;

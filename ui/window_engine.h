@@ -27,9 +27,14 @@
 
 #include "ui/event_codes.h"
 #include "ui/message_box.h"
+#include "ui/report/page_view.h"
 #include "ui/window_description.h"
 
 namespace veltrano::ui {
+
+using report::kZoomPageWidth;
+using report::kZoomTile;
+using report::PageView;
 
 struct Event {
   EventCode code = 0;
@@ -49,6 +54,9 @@ inline constexpr int kBackspace = 0x08;
 inline constexpr int kDelete = 0x2E;
 inline constexpr int kInsert = 0x2D;
 inline constexpr int kF1 = 0x70;  // F2 … F12 follow
+// Mouse actions on a list that reach the procedure as alerted keys.
+inline constexpr int kDoubleClick = 5;
+inline constexpr int kRightButtonUp = 130;
 inline constexpr int kShift = 0x100;
 inline constexpr int kControl = 0x200;
 inline constexpr int kAlt = 0x400;
@@ -65,6 +73,12 @@ struct PrinterChoice {
   std::string printer_name;
   bool landscape = false;
   int copies = 1;
+  // Printing a document of `page_count` pages (0: the dialog only chooses the printer): the
+  // pages to print, 0 and 0 for all of them.
+  int page_count = 0;
+  int first_page = 0;
+  int last_page = 0;
+  std::string output_file = {};  // the user chose to print into this file
 };
 
 class WindowEngine {
@@ -94,6 +108,7 @@ class WindowEngine {
   virtual std::optional<std::string> value(WindowId window, ControlId control) = 0;
   virtual bool setText(WindowId window, ControlId control, const std::string& text) = 0;
   virtual bool setEnabled(WindowId window, ControlId control, bool enabled) = 0;
+  // Control 0: the window itself.
   virtual bool setHidden(WindowId window, ControlId control, bool hidden) = 0;
   virtual bool setReadOnly(WindowId window, ControlId control, bool read_only) = 0;
   virtual std::optional<ControlId> focus(WindowId window) = 0;
@@ -109,9 +124,35 @@ class WindowEngine {
   virtual bool setThumb(WindowId window, ControlId control, int thumb) = 0;
   virtual std::optional<int> thumb(WindowId window, ControlId control) = 0;
 
+  // What a page view control shows.
+  virtual bool setPages(WindowId window, ControlId control, const PageView& view) = 0;
+
+  // Moves and sizes a control (coordinates as in its description); the resize object's call.
+  virtual bool setPosition(WindowId window, ControlId control, const Rect& at) {
+    (void)window, (void)control, (void)at;
+    return false;
+  }
+  virtual bool minimized(WindowId window) {
+    (void)window;
+    return false;
+  }
+  // The row of a list under the mouse at its last click (a right click raises key 130).
+  virtual std::optional<int> pointedRow(WindowId window, ControlId list) {
+    (void)window, (void)list;
+    return std::nullopt;
+  }
+  // Tells the user, without words, that what was typed was refused.
+  virtual void beep(WindowId window) { (void)window; }
+
   // Keys that reach the procedure as EVENT:AlertKey instead of working as usual.
   virtual bool alertKey(WindowId window, int key_code) = 0;
   virtual bool clearAlertKeys(WindowId window) = 0;
+  // A key that becomes EVENT:AlertKey only while `control` has the focus (a list's locator
+  // letters, which must not be taken from the entries beside it).
+  virtual bool alertControlKey(WindowId window, ControlId control, int key_code) {
+    (void)window, (void)control, (void)key_code;
+    return false;
+  }
   // EVENT:Timer every `hundredths` hundredths of a second; 0 stops it.
   virtual bool setTimer(WindowId window, int hundredths) = 0;
   virtual bool setStatusText(WindowId window, int zone, const std::string& text) = 0;
@@ -127,6 +168,31 @@ class WindowEngine {
   // The chosen file's path, nothing when cancelled.
   virtual std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) = 0;
+
+  // Popup menus, combos, entries over list cells and what menu items that act for a control
+  // need to know of it.
+
+  // Shows the menu (its text as ui/popup_text.h describes) at the mouse over the window and
+  // waits with the run lock released: the number of the chosen item, 0 when the user dismisses
+  // the menu (or chooses a disabled item).
+  virtual int popupMenu(WindowId window, const std::string& text) = 0;
+  // Whether a control or menu item is enabled and shown.
+  virtual std::optional<ControlState> controlState(WindowId window, ControlId control) = 0;
+  // The row of a combo's drop-down list that is selected (1-based, 0 for none); the entry part
+  // is the combo's value.
+  virtual bool setComboRow(WindowId window, ControlId combo, int row) = 0;
+  virtual std::optional<int> comboRow(WindowId window, ControlId combo) = 0;
+  // The selected part of an entry's (or a combo's entry part's) text, in characters; the cursor
+  // stands at its end. Setting the value puts the cursor after the text.
+  virtual bool setTextSelection(WindowId window, ControlId control, const TextSelection& selection) = 0;
+  virtual std::optional<TextSelection> textSelection(WindowId window, ControlId control) = 0;
+  // With `on`, every keystroke that changes the entry's text gives EVENT:NewSelection on it,
+  // after the text has changed, with the key code (BackSpace 8, or the character typed).
+  virtual bool reportKeystrokes(WindowId window, ControlId control, bool on) = 0;
+  // Controls added to and removed from an open window (an entry laid over a list cell).
+  // Adding fails for a number in use or a parent the window lacks.
+  virtual bool addControl(WindowId window, const ControlDescription& control) = 0;
+  virtual bool removeControl(WindowId window, ControlId control) = 0;
 };
 
 // The process's engine. Until one is installed, windowEngine() answers with an engine that

@@ -65,6 +65,7 @@ std::string_view builtInMessageText(int code) {
     case 96: return "Remote Object Not Found";
     case 406: return "Expression Evaluation Error";
     case 501: return "String Stack Error";
+    case 800: return "Syntax Error in Filter";
     case 801: return "No BIND on variable";
     case 802: return "Mismatched PUSHSCOPE/POPSCOPE";
     default: break;

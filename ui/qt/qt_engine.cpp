@@ -16,6 +16,8 @@
 #include <set>
 
 #include "ui/message_box_rules.h"
+#include "ui/popup_text.h"
+#include "ui/qt/qt_popup.h"
 #include "ui/qt/qt_window.h"
 #include "ui/qt/text.h"
 #include "ui/run_lock.h"
@@ -118,6 +120,11 @@ void QtEngine::windowClosed(WindowId window) {
   });
 }
 
+void QtEngine::beep(WindowId window) {
+  MemoryEngine::beep(window);
+  impl_->post([] { QApplication::beep(); });
+}
+
 void QtEngine::windowChanged(WindowId window, ControlId) {
   {
     // A burst of changes (a page of rows, a form's fields) is shown once.
@@ -208,20 +215,45 @@ std::optional<PrinterChoice> QtEngine::printerSetupDialog(const PrinterChoice& c
         printer->setPageOrientation(current.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
         printer->setCopyCount(current.copies);
         auto* dialog = new QPrintDialog(printer.get(), impl_->dialogParent());
+        if (current.page_count > 0) {
+          dialog->setOption(QAbstractPrintDialog::PrintPageRange, true);
+          dialog->setMinMax(1, current.page_count);
+          if (current.first_page > 0)
+            printer->setFromTo(current.first_page, std::max(current.first_page, current.last_page));
+        }
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(Qt::WindowModal);
-        QObject::connect(dialog, &QDialog::finished, dialog, [promise, printer](int result) {
+        QObject::connect(dialog, &QDialog::finished, dialog, [promise, printer, current](int result) {
           if (result != QDialog::Accepted) {
             promise->set_value(std::nullopt);
             return;
           }
-          promise->set_value(PrinterChoice{fromQt(printer->printerName()),
-                                           printer->pageLayout().orientation() == QPageLayout::Landscape,
-                                           printer->copyCount()});
+          PrinterChoice chosen{fromQt(printer->printerName()),
+                               printer->pageLayout().orientation() == QPageLayout::Landscape,
+                               printer->copyCount()};
+          chosen.page_count = current.page_count;
+          if (printer->printRange() == QPrinter::PageRange) {
+            chosen.first_page = printer->fromPage();
+            chosen.last_page = printer->toPage();
+          }
+          if (printer->outputFormat() == QPrinter::PdfFormat)
+            chosen.output_file = fromQt(printer->outputFileName());
+          promise->set_value(chosen);
         });
         dialog->open();
       },
       Answer{});
+}
+
+int QtEngine::popupMenu(WindowId window, const std::string& text) {
+  if (!snapshot(window)) return 0;
+  return impl_->ask<int>(
+      [this, window, entries = parsePopupText(text)](std::shared_ptr<std::promise<int>> promise) {
+        auto found = impl_->windows.find(window);
+        QWidget* parent = found != impl_->windows.end() ? found->second->top() : impl_->dialogParent();
+        showPopupMenu(entries, parent, [promise](int chosen) { promise->set_value(chosen); });
+      },
+      0);
 }
 
 bool QtEngine::saveScreenshot(WindowId window, const std::string& path) {

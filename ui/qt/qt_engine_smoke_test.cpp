@@ -23,6 +23,7 @@
 
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
+#include "ui/qt/qt_smoke_support.h"
 #include "ui/qt/qt_window.h"
 #include "ui/thread_table.h"
 
@@ -31,6 +32,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::ru;
+using testing::distinctColours;
+using testing::pumpUntil;
+using testing::screenshotPath;
 
 enum : ControlId {
   kMenuEmployees = 100,
@@ -139,33 +143,6 @@ void employeeList(std::atomic<unsigned>& answer) {
     }
   }
   windows.closeWindow(window);
-}
-
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
-
-QString screenshotPath(const char* name) {
-  QByteArray build = qgetenv("VELTRANO_BUILD_DIR");
-  QDir directory(build.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(build));
-  directory.mkpath(QStringLiteral("screenshots"));
-  return directory.filePath(QStringLiteral("screenshots/") + QLatin1String(name));
-}
-
-// A blank or nearly blank picture has a handful of colours; a drawn window has many.
-std::size_t distinctColours(const QString& path) {
-  QImage image(path);
-  std::set<QRgb> colours;
-  for (int y = 0; y < image.height(); y += 2) {
-    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-  }
-  return colours.size();
 }
 
 QMessageBox* shownMessageBox() {

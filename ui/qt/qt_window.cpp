@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -32,12 +33,27 @@
 #include <charconv>
 
 #include "ui/list_format.h"
+#include "ui/qt/qt_control_glue.h"
+#include "ui/qt/qt_icons.h"
 #include "ui/qt/text.h"
+#include "ui/report/qt/page_view_widget.h"
 
 namespace veltrano::ui::qt {
 namespace {
 
 constexpr int kRowHeight = 18;
+
+// Escape (or any other rejection) asks the procedure to close its dialog instead of hiding it
+// behind the procedure's back.
+class EngineDialog : public QDialog {
+ public:
+  EngineDialog(Qt::WindowFlags flags, std::function<void()> closing)
+      : QDialog(nullptr, flags), closing_(std::move(closing)) {}
+  void reject() override { closing_(); }
+
+ private:
+  std::function<void()> closing_;
+};
 
 // The combo's drop-down announces itself before it opens.
 class DropDownCombo : public QComboBox {
@@ -158,7 +174,8 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
       top_ = child;
     } else {
       auto* dialog =
-          new QDialog(nullptr, shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+          new EngineDialog(shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
+                           [this] { engine_.userCloses(id_); });
       auto* layout = new QVBoxLayout(dialog);
       layout->setContentsMargins(0, 0, 0, 0);
       layout->addWidget(content_);
@@ -183,7 +200,9 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
   }
   if (!shown.resizable && kind_ != WindowKind::kFrame) top_->setFixedSize(top_->size());
   refresh(shown);
-  if (shown.placement.maximized) {
+  if (shown.hidden) {
+    top_->hide();
+  } else if (shown.placement.maximized) {
     top_->showMaximized();
   } else {
     top_->show();
@@ -232,26 +251,84 @@ void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
 }
 
 void QtWindow::buildControls(const WindowSnapshot& shown) {
-  for (ControlId id : shown.control_order) {
-    const ControlSnapshot& control = shown.controls.at(id);
-    QWidget* parent = content_;
-    if (control.description.parent != 0) {
-      auto found = controls_.find(control.description.parent);
-      if (found != controls_.end()) parent = found->second;
-    }
-    QWidget* widget = buildControl(control, parent);
-    if (widget == nullptr) continue;
-    controls_[id] = widget;
-    if (control.description.kind == ControlKind::kTab) continue;  // placed by its sheet
-    const Rect& at = control.description.at;
-    if (at.width > 0 && at.height > 0) {
-      widget->setGeometry(rectOf(at));
-    } else {
-      widget->move(at.x, at.y);
-      widget->adjustSize();
-    }
-    if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
+  for (ControlId id : shown.control_order) placeControl(shown.controls.at(id));
+  // A prompt's mnemonic ("&Фамилия") takes the clerk to the control described after it.
+  for (auto at = shown.control_order.begin(); at != shown.control_order.end(); ++at) {
+    const ControlSnapshot& prompt = shown.controls.at(*at);
+    if (prompt.description.kind != ControlKind::kPrompt || prompt.text.find('&') == std::string::npos)
+      continue;
+    auto next = std::next(at);
+    if (next == shown.control_order.end()) continue;
+    auto label = controls_.find(*at);
+    auto buddy = lists_.find(*next);
+    QWidget* target = buddy != lists_.end()    ? buddy->second.table
+                      : controls_.count(*next) ? controls_[*next]
+                                               : nullptr;
+    if (label != controls_.end() && target != nullptr) static_cast<QLabel*>(label->second)->setBuddy(target);
   }
+}
+
+void QtWindow::placeControl(const ControlSnapshot& control) {
+  ControlId id = control.description.id;
+  QWidget* parent = content_;
+  if (control.description.parent != 0) {
+    auto found = controls_.find(control.description.parent);
+    if (found != controls_.end()) parent = found->second;
+  }
+  QWidget* widget = buildControl(control, parent);
+  if (widget == nullptr) return;
+  controls_[id] = widget;
+  auto list_parts = lists_.find(id);
+  reportFocus(list_parts != lists_.end() ? list_parts->second.table : widget, engine_, id_, id);
+  if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
+  if (control.description.kind == ControlKind::kTab) return;  // placed by its sheet
+  if (const ListCell& cell = control.description.over; cell.list != 0) {
+    auto list = lists_.find(cell.list);
+    if (list != lists_.end()) {
+      list->second.table->setCellWidget(cell.row - 1, cell.column - 1, widget);
+      return;
+    }
+  }
+  const Rect& at = control.description.at;
+  if (at.width > 0 && at.height > 0) {
+    widget->setGeometry(rectOf(at));
+  } else {
+    widget->move(at.x, at.y);
+    widget->adjustSize();
+  }
+  if (shown_) widget->show();
+}
+
+// Controls the procedure added since the window opened get their widgets, and the widgets of
+// controls it removed go (a child's widget goes with its parent's).
+void QtWindow::followAddedAndRemoved(const WindowSnapshot& shown) {
+  std::vector<ControlId> gone;
+  for (const auto& [id, widget] : controls_) {
+    if (!shown.controls.contains(id)) gone.push_back(id);
+  }
+  for (ControlId id : gone) {
+    QWidget* widget = controls_.at(id);
+    bool parent_goes = std::any_of(gone.begin(), gone.end(), [&](ControlId other) {
+      return other != id && controls_.at(other)->isAncestorOf(widget);
+    });
+    if (!parent_goes) delete widget;
+  }
+  for (ControlId id : gone) {
+    controls_.erase(id);
+    lists_.erase(id);
+  }
+  for (ControlId id : shown.control_order) {
+    if (!controls_.contains(id)) placeControl(shown.controls.at(id));
+  }
+}
+
+void QtWindow::reportEdit(ControlId id, QLineEdit* entry, const QString& text) {
+  // The key that made the change was noted as it went to the entry; a change without a key (a
+  // paste) reports key 0.
+  QVariant pressed = entry->property("veltranoKey");
+  entry->setProperty("veltranoKey", QVariant());
+  int key = pressed.isValid() ? pressed.toInt() : 0;
+  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{entry->cursorPosition(), 0}, key);
 }
 
 QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent) {
@@ -261,8 +338,10 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     case ControlKind::kEntry: {
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      entry->installEventFilter(this);
+      entry->setInputMask(inputMaskFor(control.description.picture));
       connect(entry, &QLineEdit::textEdited, this,
-              [this, id](const QString& text) { engine_.userEdits(id_, id, fromQt(text)); });
+              [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {
         if (!entry->isModified() || applying_) return;
         entry->setModified(false);
@@ -282,6 +361,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     }
     case ControlKind::kButton: {
       auto* button = new QPushButton(toQt(control.text), parent);
+      if (!control.description.icon.empty()) button->setIcon(runtimeIcon(control.description.icon));
       button->setDefault(control.description.default_button);
       button->setAutoDefault(false);
       connect(button, &QPushButton::clicked, this, [this, id] { engine_.userPresses(id_, id); });
@@ -323,8 +403,9 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       combo->setInsertPolicy(QComboBox::NoInsert);
       connect(combo, &QComboBox::activated, this,
               [this, id](int index) { engine_.userSelectsRow(id_, id, index + 1); });
+      combo->lineEdit()->installEventFilter(this);
       connect(combo->lineEdit(), &QLineEdit::textEdited, this,
-              [this, id](const QString& text) { engine_.userEdits(id_, id, fromQt(text)); });
+              [this, id, combo](const QString& text) { reportEdit(id, combo->lineEdit(), text); });
       connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, id, combo] {
         if (!combo->lineEdit()->isModified() || applying_) return;
         combo->lineEdit()->setModified(false);
@@ -343,6 +424,27 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       progress->setRange(0, 100);
       return progress;
     }
+    case ControlKind::kSpin: {
+      auto* spin = new QSpinBox(parent);
+      spin->setRange(control.description.low, std::max(control.description.low, control.description.high));
+      spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      spin->setKeyboardTracking(false);
+      connect(spin, &QSpinBox::valueChanged, this, [this, id](int number) {
+        if (!applying_) engine_.userTypes(id_, id, std::to_string(number));
+      });
+      return spin;
+    }
+    case ControlKind::kPageView:
+      return new report::qt::PageViewWidget(
+          parent,
+          [this, id](int qt_key) {
+            EventCode scroll = qt_key == Qt::Key_PageUp     ? event::kPageUp
+                               : qt_key == Qt::Key_PageDown ? event::kPageDown
+                               : qt_key == Qt::Key_Home     ? event::kScrollTop
+                                                            : event::kScrollBottom;
+            engine_.userScrolls(id_, id, scroll);
+          },
+          [this, id](int page, bool open) { engine_.userChoosesPage(id_, id, page, open); });
   }
   return nullptr;
 }
@@ -378,13 +480,18 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   std::optional<ListFormat> format = parseListFormat(control.description.format);
   if (format && !format->columns.empty()) {
     table->setColumnCount(static_cast<int>(format->columns.size()));
+    bool titled = std::any_of(format->columns.begin(), format->columns.end(),
+                              [](const ListColumn& column) { return !column.title.empty(); });
+    table->horizontalHeader()->setVisible(titled);
     for (std::size_t column = 0; column < format->columns.size(); ++column) {
       const ListColumn& described = format->columns[column];
       auto* title = new QTableWidgetItem(toQt(described.title));
       title->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       table->setHorizontalHeaderItem(static_cast<int>(column), title);
-      // Widths are in dialog units; a quarter more gives our font the room the old one had.
-      if (described.width > 0) table->setColumnWidth(static_cast<int>(column), described.width * 5 / 4);
+      // Widths are in dialog units, a quarter of an average character each.
+      if (described.width > 0)
+        table->setColumnWidth(static_cast<int>(column),
+                              described.width * table->fontMetrics().averageCharWidth() / 4 + 8);
     }
   } else {
     table->setColumnCount(1);
@@ -401,9 +508,7 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   connect(table, &QTableWidget::currentCellChanged, this, [this, id](int row, int, int, int) {
     if (!applying_ && row >= 0) engine_.userSelectsRow(id_, id, row + 1);
   });
-  connect(table, &QTableWidget::cellDoubleClicked, this, [this, id](int, int) {
-    engine_.postEvent(id_, Event{event::kAccepted, id, id_, 0, 0});
-  });
+  reportListMouse(table, engine_, id_, id);
   connect(scroll, &QScrollBar::actionTriggered, this, [this, id, scroll](int action) {
     if (applying_) return;
     switch (action) {
@@ -455,6 +560,12 @@ bool QtWindow::listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    // Which key changes an entry's text, for reportEdit; the key goes on to the entry.
+    auto* key = static_cast<QKeyEvent*>(event);
+    watched->setProperty("veltranoKey", engineKeyCode(key->key(), Qt::NoModifier, key->text()));
+    return false;
+  }
   switch (event->type()) {
     case QEvent::Close:
       if (watched == top_ && !closing_) {
@@ -508,6 +619,7 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   bool was_applying = applying_;
   applying_ = true;
   top_->setWindowTitle(toQt(shown.caption));
+  if (shown_ && shown.hidden != top_->isHidden()) top_->setVisible(!shown.hidden);
   QRect wanted(shown.placement.at.x, shown.placement.at.y, shown.placement.at.width,
                shown.placement.at.height);
   if (shown_ && wanted.width() > 0 && wanted.height() > 0 && top_->geometry() != wanted &&
@@ -532,6 +644,7 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
       timer_->stop();
     }
   }
+  followAddedAndRemoved(shown);
   for (ControlId id : shown.control_order) refreshControl(shown, shown.controls.at(id));
   if (shown.focus != 0) {
     auto found = controls_.find(shown.focus);
@@ -550,12 +663,18 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
   QWidget* widget = found->second;
   widget->setEnabled(control.enabled);
   if (control.description.kind != ControlKind::kTab) widget->setVisible(!control.hidden);
+  // The resize object moves and sizes controls through their descriptions.
+  if (const Rect& at = control.description.at;
+      control.description.kind != ControlKind::kTab && at.width > 0 && at.height > 0 &&
+      control.description.over.list == 0 && widget->geometry() != rectOf(at))
+    widget->setGeometry(rectOf(at));
   switch (control.description.kind) {
     case ControlKind::kPrompt: static_cast<QLabel*>(widget)->setText(toQt(control.text)); break;
     case ControlKind::kEntry: {
       auto* entry = static_cast<QLineEdit*>(widget);
       QString text = toQt(control.value);
       if (entry->text() != text) entry->setText(text);
+      if (entry->hasFocus()) entry->setSelection(control.selection.start, control.selection.length);
       entry->setReadOnly(control.read_only);
       break;
     }
@@ -624,8 +743,13 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
         combo->clear();
         combo->addItems(items);
       }
+      if (combo->currentIndex() != control.combo_row - 1) combo->setCurrentIndex(control.combo_row - 1);
       QString text = toQt(control.value);
       if (combo->currentText() != text) combo->setEditText(text);
+      // The list's own completion: a combo that reports its keystrokes is completed by its
+      // procedure instead.
+      if (control.reports_keystrokes && combo->completer() != nullptr) combo->setCompleter(nullptr);
+      combo->lineEdit()->setSelection(control.selection.start, control.selection.length);
       break;
     }
     case ControlKind::kImage: {
@@ -643,6 +767,14 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       break;
     }
     case ControlKind::kProgress: static_cast<QProgressBar*>(widget)->setValue(toInt(control.value, 0)); break;
+    case ControlKind::kSpin: {
+      auto* spin = static_cast<QSpinBox*>(widget);
+      int number = toInt(control.value, spin->minimum());
+      if (spin->value() != number) spin->setValue(number);
+      spin->setReadOnly(control.read_only);
+      break;
+    }
+    case ControlKind::kPageView: static_cast<report::qt::PageViewWidget*>(widget)->show(control.pages); break;
   }
 }
 

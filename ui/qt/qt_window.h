@@ -13,6 +13,7 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMdiArea;
 class QScrollBar;
 class QTableWidget;
@@ -47,6 +48,9 @@ class QtWindow : public QObject {
 
   void buildMenu(const std::vector<MenuItem>& items, QWidget* menu);
   void buildControls(const WindowSnapshot& shown);
+  void placeControl(const ControlSnapshot& control);
+  void followAddedAndRemoved(const WindowSnapshot& shown);
+  void reportEdit(ControlId id, QLineEdit* entry, const QString& text);
   QWidget* buildControl(const ControlSnapshot& control, QWidget* parent);
   QWidget* buildList(const ControlSnapshot& control, QWidget* parent);
   void refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control);
