@@ -2,6 +2,7 @@
 // split when they grow past their split size and merged with a neighbour when they shrink, and the
 // placing of changed pages in their runs when an update is written.
 #include <algorithm>
+#include <optional>
 #include <unordered_set>
 
 #include "storage/page_file.h"
@@ -390,20 +391,38 @@ void PageFile::collapseRoot() {
 std::vector<std::string> PageFile::checkPages() {
   std::vector<std::string> problems;
   std::unordered_set<std::uint32_t> reached;
-  if (header_.root != kNoPage) {
-    std::vector<std::pair<std::uint32_t, int>> waiting{{header_.root, -1}};
-    while (!waiting.empty()) {
-      const auto [id, level] = waiting.back();
-      waiting.pop_back();
-      if (!reached.insert(id).second) {
-        problems.push_back("the page at unit " + std::to_string(id) + " is reached twice in the tree");
+  // A page, and the range of keys its parents' entries lead a search to: a leaf key outside it
+  // could be walked to but never found.
+  struct Waiting {
+    std::uint32_t id;
+    int level;
+    std::optional<std::vector<std::uint8_t>> lowest, beyond;
+  };
+  std::vector<Waiting> waiting;
+  if (header_.root != kNoPage) waiting.push_back({header_.root, -1, std::nullopt, std::nullopt});
+  while (!waiting.empty()) {
+    const Waiting at = std::move(waiting.back());
+    waiting.pop_back();
+    if (!reached.insert(at.id).second) {
+      problems.push_back("the page at unit " + std::to_string(at.id) + " is reached twice in the tree");
+      return problems;
+    }
+    const CachedPage& current = page(at.id, at.level);
+    current.decodeAll();
+    for (std::size_t i = 0; current.isLeaf() && i < current.count(); ++i) {
+      if ((at.lowest && compareKeys(current.key(i), *at.lowest) < 0) ||
+          (at.beyond && compareKeys(current.key(i), *at.beyond) >= 0)) {
+        problems.push_back("the leaf at unit " + std::to_string(at.id) +
+                           " holds keys its index entries do not lead to: an index page is damaged");
         return problems;
       }
-      const CachedPage& current = page(id, level);
-      current.decodeAll();
-      if (current.isLeaf()) continue;
-      for (std::size_t i = 0; i < current.count(); ++i)
-        waiting.emplace_back(current.child(i), current.level() - 1);
+    }
+    for (std::size_t i = 0; !current.isLeaf() && i < current.count(); ++i) {
+      const auto key = current.key(i);
+      std::optional<std::vector<std::uint8_t>> beyond = at.beyond;
+      if (i + 1 < current.count()) beyond.emplace(current.key(i + 1).begin(), current.key(i + 1).end());
+      waiting.push_back({current.child(i), current.level() - 1,
+                         std::vector<std::uint8_t>(key.begin(), key.end()), std::move(beyond)});
     }
   }
   std::size_t unreached = 0;

@@ -200,6 +200,11 @@ std::vector<CheckProblem> checkFile(EntryTree& tree, bool oem) {
       for (auto& text : pages->checkPages()) problems.push_back(CheckProblem{std::move(text)});
       if (!problems.empty()) return problems;
     }
+    // Numbers whose first byte reached 0xFE would sort among the name entries: none is ever given.
+    if ((tree.lastNumber() >> 24) >= 0xFE) {
+      problems.push_back(CheckProblem{"the file's number counter is at " + std::to_string(tree.lastNumber()) +
+                                      ", beyond the last number a file may give out"});
+    }
     std::map<std::uint32_t, std::size_t> entries_per_table;
     checkOrder(tree, problems, entries_per_table);
     if (!problems.empty()) return problems;

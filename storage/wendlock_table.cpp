@@ -326,10 +326,7 @@ int WendlockTable::build(int key, bool full) {
   const Counter before = counter;
   const std::uint32_t from = whole ? 0 : counter.second;
   if (whole) {
-    const auto prefix = entries::tablePrefix(number_, selector);
-    while (tree_.seek(prefix, Seek::AtOrAfter, entry_) && entries::startsWith(entry_.key(), prefix)) {
-      tree_.erase(entry_.key());
-    }
+    entries::eraseAll(tree_, entries::tablePrefix(number_, selector), entry_);
     counter.count = 0;
   }
   const auto records_prefix = entries::tablePrefix(number_, entries::kRecordKind);
@@ -377,11 +374,7 @@ int WendlockTable::build(int key, bool full) {
 }
 
 void WendlockTable::empty() {
-  auto clearPrefix = [&](const entries::TablePrefix& prefix) {
-    while (tree_.seek(prefix, Seek::AtOrAfter, entry_) && entries::startsWith(entry_.key(), prefix)) {
-      tree_.erase(entry_.key());
-    }
-  };
+  auto clearPrefix = [&](const entries::TablePrefix& prefix) { entries::eraseAll(tree_, prefix, entry_); };
   clearPrefix(entries::tablePrefix(number_, entries::kRecordKind));
   clearPrefix(entries::tablePrefix(number_, entries::kMemoKind));
   for (std::size_t key = 0; key < shape_.keys.size(); ++key) {
