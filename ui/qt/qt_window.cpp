@@ -462,6 +462,8 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A list is a list of rows: Tab leaves it for the next control rather than moving a cell.
+  table->setTabKeyNavigation(false);
   table->setAlternatingRowColors(true);
   table->setWordWrap(false);
   table->setShowGrid(true);
@@ -579,6 +581,9 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
       if (code != 0 && engine_.userKey(id_, code)) return true;
       QVariant list = watched->property("veltranoList");
       if (list.isValid() && listKey(list.toInt(), key->key(), key->modifiers())) return true;
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          key->modifiers() == Qt::NoModifier && pressDefaultButton())
+        return true;
       break;
     }
     case QEvent::Wheel: {
@@ -645,14 +650,39 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   }
   followAddedAndRemoved(shown);
   for (ControlId id : shown.control_order) refreshControl(shown, shown.controls.at(id));
-  if (shown.focus != 0) {
+  // The focus moves when the procedure moves it, not on every refresh: a window being redrawn
+  // behind the one the clerk types in must not take the keyboard back.
+  if (shown.focus != 0 && shown.focus != applied_focus_) {
     auto found = controls_.find(shown.focus);
-    if (found != controls_.end() && !found->second->hasFocus()) {
+    if (found != controls_.end()) {
+      applied_focus_ = shown.focus;
       auto list = lists_.find(shown.focus);
       (list != lists_.end() ? static_cast<QWidget*>(list->second.table) : found->second)->setFocus();
+      if (auto* child = qobject_cast<QMdiSubWindow*>(top_); child != nullptr && child->mdiArea() != nullptr)
+        child->mdiArea()->setActiveSubWindow(child);
     }
   }
   applying_ = was_applying;
+}
+
+bool QtWindow::pressDefaultButton() {
+  QWidget* focused = QApplication::focusWidget();
+  // Enter presses the button that has the focus, as the clerk expects of any button, and keeps
+  // its own meaning in a list and a text of many lines.
+  if (qobject_cast<QAbstractItemView*>(focused) != nullptr ||
+      qobject_cast<QPlainTextEdit*>(focused) != nullptr)
+    return false;
+  for (const auto& [id, widget] : controls_) {
+    if (widget == focused && qobject_cast<QPushButton*>(widget) != nullptr)
+      return engine_.userPresses(id_, id);
+  }
+  if (qobject_cast<QAbstractButton*>(focused) != nullptr) return false;
+  for (const auto& [id, widget] : controls_) {
+    auto* button = qobject_cast<QPushButton*>(widget);
+    if (button != nullptr && button->isDefault() && button->isEnabled() && button->isVisible())
+      return engine_.userPresses(id_, id);
+  }
+  return false;
 }
 
 void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control) {
