@@ -187,7 +187,7 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
   applying_ = true;
   const Rect& at = shown.placement.at;
   if (at.width > 0 && at.height > 0) {
-    top_->setGeometry(at.x, at.y, at.width, at.height);
+    placeTop(QRect(at.x, at.y, at.width, at.height));
   } else {
     top_->move(at.x, at.y);
     top_->adjustSize();
@@ -614,8 +614,20 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+// A window's position is where its frame begins, title bar included, as the clerk sees it: a
+// frame placed at the screen's corner keeps its caption on the screen. The size is what lies
+// inside the frame. A child window has no frame of the desktop's, so the two agree for it.
+QRect QtWindow::topPlacement() const {
+  return QRect(top_->pos(), top_->size());
+}
+
+void QtWindow::placeTop(const QRect& at) {
+  top_->resize(at.size());
+  top_->move(at.topLeft());
+}
+
 void QtWindow::reportPlacement() {
-  QRect at = top_->geometry();
+  QRect at = topPlacement();
   engine_.userPlaces(id_, Placement{{at.x(), at.y(), at.width(), at.height()}, top_->isMaximized()});
 }
 
@@ -626,9 +638,9 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   if (shown_ && shown.hidden != top_->isHidden()) top_->setVisible(!shown.hidden);
   QRect wanted(shown.placement.at.x, shown.placement.at.y, shown.placement.at.width,
                shown.placement.at.height);
-  if (shown_ && wanted.width() > 0 && wanted.height() > 0 && top_->geometry() != wanted &&
+  if (shown_ && wanted.width() > 0 && wanted.height() > 0 && topPlacement() != wanted &&
       !top_->isMaximized()) {
-    top_->setGeometry(wanted);
+    placeTop(wanted);
   }
   for (auto& [id, action] : menu_items_) {
     auto found = shown.menu_items.find(id);

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <map>
 #include <memory>
 #include <vector>
@@ -58,6 +59,8 @@ class QtWindow : public QObject {
   bool listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers);
   // Enter in an entry presses the window's default button, in a child window as in a dialog.
   bool pressDefaultButton();
+  QRect topPlacement() const;
+  void placeTop(const QRect& at);
   void reportPlacement();
 
   MemoryEngine& engine_;
