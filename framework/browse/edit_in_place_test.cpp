@@ -156,5 +156,23 @@ TEST_F(EditInPlaceTest, CancelReturnsToTheRowNoDropsAndEscapeLeavesWithoutAsking
   EXPECT_EQ(storedSurname(2), ru("Петров"));
 }
 
+TEST_F(EditInPlaceTest, AnInsertedRowIsAddedToTheFile) {
+  // The browse primes the new record and shows it as a row of its own.
+  runtime::clearRecord(karta->layout(), karta->record());
+  setLong(*karta, "KAR:NUM", 4);
+  engine.setRows(window, kList, {{"1"}, {"2"}, {"3"}, {"4"}});
+  engine.queueMessageBoxAnswer(ui::kButtonYes);
+  std::thread user([&] {
+    ASSERT_TRUE(engine.waitUntilIdle(window, std::chrono::seconds(10)));
+    EXPECT_EQ(engine.value(window, kSurnameCell), "");
+    engine.userEdits(window, kSurnameCell, ru("Кузнецова"));
+    engine.userTypes(window, kDateCell, "5.03.2001");
+  });
+  EXPECT_EQ(edit.EditRow(4, kRequestInsert), EditOutcome::kSaved);
+  user.join();
+  EXPECT_EQ(storedSurname(4), ru("Кузнецова"));
+  EXPECT_EQ(text(*karta, "KAR:DATA_P"), "73116");
+}
+
 }  // namespace
 }  // namespace veltrano::framework

@@ -28,6 +28,15 @@ std::size_t pastSubmenu(const std::vector<PopupItem>& items, std::size_t at) {
   return next;
 }
 
+// The item with this name, for the const and the changing look-up alike; null when none has it.
+template <typename Items>
+auto* itemNamed(Items& items, std::string_view name) {
+  for (auto& item : items) {
+    if (item.NAME == name) return &item;
+  }
+  return static_cast<decltype(&items.front())>(nullptr);
+}
+
 }  // namespace
 
 std::string popupItemName(std::string_view text) {
@@ -55,14 +64,11 @@ void PopupMenu::Kill() {
 }
 
 PopupItem* PopupMenu::find(std::string_view name) {
-  for (PopupItem& item : POPUPITEMS) {
-    if (item.NAME == name) return &item;
-  }
-  return nullptr;
+  return itemNamed(POPUPITEMS, name);
 }
 
 const PopupItem* PopupMenu::find(std::string_view name) const {
-  return const_cast<PopupMenu*>(this)->find(name);
+  return itemNamed(POPUPITEMS, name);
 }
 
 std::string PopupMenu::uniqueName(std::string_view text, std::string_view wanted) const {

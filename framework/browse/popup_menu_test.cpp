@@ -3,7 +3,11 @@
 #include "framework/browse/popup_menu.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+
+#include "framework/window/settings_file.h"
 #include "platform/codepage.h"
 #include "ui/headless_engine.h"
 #include "ui/popup_text.h"
@@ -128,10 +132,21 @@ TEST_F(PopupMenuTest, ToolboxPressesWhatItsItemsPress) {
   EXPECT_FALSE(popup.TakeEvent(posted[0]));
   EXPECT_TRUE(engine.snapshot(toolbox)->controls.at(remove).enabled);
 
+  // Closed where the clerk moved it, it opens there again.
+  const std::filesystem::path ini =
+      std::filesystem::temp_directory_path() / ("veltrano-popup-" + std::to_string(::getpid()) + ".INI");
+  SettingsFile settings;
+  settings.Init(ini.string());
+  popup.INIMGR = &settings;
+  ASSERT_TRUE(engine.userPlaces(toolbox, ui::Placement{{500, 60, 162, 72}, false}));
   ASSERT_TRUE(engine.userCloses(toolbox));
   for (ui::Event event : events()) EXPECT_TRUE(popup.TakeEvent(event));
   EXPECT_EQ(popup.INTOOLBOX, 0);
   EXPECT_EQ(engine.findWindow("ABPOPUP"), 0u);
+  ASSERT_EQ(popup.Toolbox("Browse Actions"), kLevelBenign);
+  EXPECT_EQ(engine.placement(popup.THISWINDOW)->at.x, 500);
+  popup.Kill();
+  std::filesystem::remove(ini);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/browse/browse_manager.h"
 #include "runtime/picture/picture.h"
 #include "runtime/values/text_compare.h"
 
@@ -63,6 +64,7 @@ class FilterBuilder {
 
 void QueryByExample::Init(BrowseManager* browse) {
   BROWSE = browse;
+  if (browse != nullptr && browse->WINDOW != nullptr) TRANSLATOR = browse->WINDOW->TRANSLATOR;
   FIELDS.clear();
 }
 

@@ -6,7 +6,6 @@
 #include "framework/report/described_controls.h"
 #include "framework/report/preview_dialogs.h"
 #include "framework/report/report_printer.h"
-#include "framework/window/window_resize.h"
 
 namespace veltrano::framework {
 namespace {
@@ -154,21 +153,10 @@ Level PagePreview::Init() {
   describe();
   bool placed_by_caller = WINDOWPOSSET != 0 || WINDOWSIZESET != 0;
   SetSettings(placed_by_caller ? nullptr : INIMGR);
-  resize_ = std::make_unique<WindowResize>();
-  RESIZE = resize_.get();
   Level opened = WindowController::Init();
   if (opened != kLevelBenign) return opened;
-  resize_->SetStrategy(kPages, kResizeKeep, kFollowRight | kFollowBottom);
-  resize_->SetStrategy(kZoomBox, kResizeKeep, kResizeKeep);
   ShowPages();
   return kLevelBenign;
-}
-
-Level PagePreview::Kill() {
-  Level killed = WindowController::Kill();
-  RESIZE = nullptr;
-  resize_.reset();
-  return killed;
 }
 
 void PagePreview::ShowPages() {

@@ -19,7 +19,6 @@
 
 #include "framework/window/settings_file.h"
 #include "framework/window/window_controller.h"
-#include "framework/window/window_resize.h"
 #include "ui/report/report_layout.h"
 
 namespace veltrano::framework {
@@ -65,7 +64,6 @@ class PagePreview : public WindowController {
   bool Display(const ui::report::ReportPages& pages);
 
   Level Init() override;
-  Level Kill() override;
   Level OnAccepted(const ui::Event& event) override;
   Level OnNewSelection(const ui::Event& event) override;
   Level OnFieldEvent(const ui::Event& event) override;
@@ -109,7 +107,6 @@ class PagePreview : public WindowController {
   void zoomIn(int page);
 
   const ui::report::ReportPages* pages_ = nullptr;
-  std::unique_ptr<WindowResize> resize_;
 };
 
 }  // namespace veltrano::framework

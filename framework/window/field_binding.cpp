@@ -240,7 +240,9 @@ FieldBinding bindField(ui::ControlId control, ui::ControlKind kind, const runtim
 
 std::optional<std::string> fillTemplate(const runtime::CompiledPicture& picture, std::string_view typed) {
   if (!isTemplate(picture)) return std::nullopt;
-  if (trimmed(typed).empty()) return std::string();
+  // Only the template's own characters (an entry with an input mask left empty): nothing typed.
+  if (std::none_of(typed.begin(), typed.end(), [](char c) { return isDigit(c) || isLetter(c); }))
+    return std::string();
   std::string filled;
   std::size_t at = 0;
   bool optional_rest = false;

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/codepage.h"
+#include "ui/list_format.h"
 
 namespace veltrano::framework {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 constexpr int kLineHeight = 26;
 constexpr int kFieldHeight = 22;
 constexpr int kCharacterWidth = 7;
+constexpr int kWideCharacterWidth = 9;  // captions: the widest letters must fit
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 26;
 constexpr int kGap = 8;
@@ -35,6 +37,16 @@ int memoIndex(const storage::FileControlBlock* file, std::string_view name) {
       return static_cast<int>(i);
   }
   return -1;
+}
+
+ui::ControlDescription described(ui::ControlId id, ui::ControlKind kind, std::string text = {},
+                                 ui::Rect at = {}) {
+  ui::ControlDescription control;
+  control.id = id;
+  control.kind = kind;
+  control.text = std::move(text);
+  control.at = at;
+  return control;
 }
 
 }  // namespace
@@ -78,12 +90,15 @@ WindowBuilder& WindowBuilder::promptWidth(int width) {
   return *this;
 }
 
-ui::ControlDescription& WindowBuilder::add(ui::ControlDescription control, bool placed) {
+ui::ControlDescription& WindowBuilder::add(ui::ControlDescription control) {
   control.parent = control.parent != 0 ? control.parent : cursor_.parent;
   definition_.window.controls.push_back(std::move(control));
-  if (placed) placed_.push_back(definition_.window.controls.back().id);
-  last_is_field_ = false;
   return definition_.window.controls.back();
+}
+
+void WindowBuilder::addOnWindow(ui::ControlDescription control) {
+  control.parent = 0;
+  definition_.window.controls.push_back(std::move(control));
 }
 
 void WindowBuilder::nextLine(int height) {
@@ -91,37 +106,24 @@ void WindowBuilder::nextLine(int height) {
 }
 
 WindowBuilder& WindowBuilder::sheet(ui::ControlId id, ui::Rect at) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kSheet;
-  control.parent = 0;
-  control.at = at;
   cursor_ = Cursor{};
-  add(std::move(control), false);
+  add(described(id, ui::ControlKind::kSheet, {}, at));
   sheet_ = id;
   sheet_at_ = at;
   return *this;
 }
 
 WindowBuilder& WindowBuilder::tab(ui::ControlId id, std::string_view text) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kTab;
+  ui::ControlDescription control = described(id, ui::ControlKind::kTab, ru(text));
   control.parent = sheet_;
-  control.text = ru(text);
   cursor_ = Cursor{};
-  add(std::move(control), false);
+  add(std::move(control));
   cursor_ = Cursor{id, kGap, kGap, std::max(0, sheet_at_.width - 2 * kGap)};
   return *this;
 }
 
 WindowBuilder& WindowBuilder::group(ui::ControlId id, std::string_view text, ui::Rect at) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kGroup;
-  control.text = ru(text);
-  control.at = at;
-  add(std::move(control), false);
+  add(described(id, ui::ControlKind::kGroup, ru(text), at));
   cursor_ = Cursor{id, kGap, 20, std::max(0, at.width - 2 * kGap)};
   return *this;
 }
@@ -138,7 +140,7 @@ ui::ControlDescription& WindowBuilder::addPrompt(std::string_view text) {
   prompt.kind = ui::ControlKind::kPrompt;
   prompt.text = ru(text);
   prompt.at = {cursor_.x, cursor_.y + 3, prompt_width_ - 6, 20};
-  return add(std::move(prompt), false);
+  return add(std::move(prompt));
 }
 
 int WindowBuilder::widthOf(const FieldBinding& binding) const {
@@ -180,8 +182,7 @@ ui::ControlDescription& WindowBuilder::addField(ui::ControlId id, ui::ControlKin
   control.picture = binding.picture;
   control.at = {cursor_.x + prompt_width_, cursor_.y, width > 0 ? width : widthOf(binding), height};
   definition_.bindings.push_back(std::move(binding));
-  ui::ControlDescription& added = add(std::move(control), true);
-  last_is_field_ = true;
+  ui::ControlDescription& added = add(std::move(control));
   nextLine(height);
   return added;
 }
@@ -213,7 +214,7 @@ WindowBuilder& WindowBuilder::check(ui::ControlId id, std::string_view text, Bou
   ui::ControlDescription& control =
       addField(id, ui::ControlKind::kCheck, record, field, "", element, 0, kFieldHeight);
   control.text = ru(text);
-  control.at.width = static_cast<int>(control.text.size()) * kCharacterWidth + 30;
+  control.at.width = static_cast<int>(control.text.size()) * kWideCharacterWidth + 30;
   return *this;
 }
 
@@ -235,11 +236,10 @@ WindowBuilder& WindowBuilder::options(
     radio.parent = group_id;
     radio.text = ru(caption);
     radio.value_text = ru(value);
-    radio.at = {10, y, widest * kCharacterWidth + 24, 20};
+    radio.at = {10, y, widest * kWideCharacterWidth + 30, 20};
     y += 22;
-    add(std::move(radio), false);
+    add(std::move(radio));
   }
-  last_is_field_ = true;
   return *this;
 }
 
@@ -250,6 +250,12 @@ WindowBuilder& WindowBuilder::combo(ui::ControlId id, std::string_view prompt, B
   ui::ControlDescription& control =
       addField(id, ui::ControlKind::kCombo, record, field, picture, element, 0, kFieldHeight);
   control.format = ru(format);
+  // As wide as its list's column (dialog units of about two pixels) and its drop button.
+  if (std::optional<ui::ListFormat> columns = ui::parseListFormat(control.format);
+      columns && !columns->columns.empty() && columns->columns.front().width > 0) {
+    const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - prompt_width_ - cursor_.x;
+    control.at.width = std::clamp(columns->columns.front().width * 2 + 28, 80, std::max(room, 80));
+  }
   if (!fixed.empty()) {
     std::vector<std::string> rows;
     for (std::string_view row : fixed) rows.push_back(ru(row));
@@ -267,7 +273,6 @@ WindowBuilder& WindowBuilder::at(ui::Rect at) {
   if (definition_.window.controls.empty()) return *this;
   ui::ControlDescription& last = definition_.window.controls.back();
   last.at = at;
-  std::erase(placed_, last.id);
   return *this;
 }
 
@@ -297,30 +302,19 @@ WindowBuilder& WindowBuilder::prompt(ui::ControlId id, std::string_view text) {
 }
 
 WindowBuilder& WindowBuilder::list(ui::ControlId id, std::string_view format, ui::Rect at) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kList;
+  ui::ControlDescription control = described(id, ui::ControlKind::kList, {}, at);
   control.format = ru(format);
-  control.at = at;
-  add(std::move(control), false);
+  add(std::move(control));
   return *this;
 }
 
 WindowBuilder& WindowBuilder::control(ui::ControlDescription control) {
-  add(std::move(control), false);
+  add(std::move(control));
   return *this;
 }
 
 WindowBuilder& WindowBuilder::button(ui::ControlId id, std::string_view text) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kButton;
-  control.parent = 0;
-  control.text = ru(text);
-  Cursor kept = cursor_;
-  cursor_ = Cursor{};
-  add(std::move(control), false);
-  cursor_ = kept;
+  addOnWindow(described(id, ui::ControlKind::kButton, ru(text)));
   bottom_buttons_.push_back(id);
   return *this;
 }
@@ -345,16 +339,11 @@ WindowBuilder& WindowBuilder::toolbar(const std::vector<ui::ControlId>& buttons)
   };
   int x = kGap;
   for (const ui::ControlId id : buttons) {
-    ui::ControlDescription control;
-    control.id = id;
-    control.kind = ui::ControlKind::kButton;
-    control.text = std::string(caption(id));
-    control.at = {x, 4, 28, 24};
+    ui::ControlDescription button =
+        described(id, ui::ControlKind::kButton, std::string(caption(id)), {x, 4, 28, 24});
+    button.keeps_focus = true;  // ditto acts on the field with focus, and navigation keeps the list's
+    addOnWindow(std::move(button));
     x += 30;
-    Cursor kept = cursor_;
-    cursor_ = Cursor{};
-    add(std::move(control), false);
-    cursor_ = kept;
   }
   // The lines laid out after it start below it.
   if (cursor_.parent == 0) cursor_.y = std::max(cursor_.y, 40);

@@ -3,6 +3,7 @@
 // and recall the controller asks and offers.
 #include "framework/window/window_controller.h"
 
+#include "framework/window/toolbar.h"
 #include "framework/window/window_test_support.h"
 #include "framework/window/window_texts.h"
 #include "runtime/datetime/calendar.h"
@@ -26,11 +27,15 @@ class FormTest : public testing::WindowTest {
                                          std::function<void(WindowController&)> configure = {}) {
     return std::make_unique<ProcedureThread>(engine, [this, request, configure] {
       WindowController form;
-      form.Describe(testing::staffForm(staff));
+      form.Describe(testing::staffForm(staff, {toolbar::kHistory}));
       form.PRIMARY = &staff.guard;
       form.ERRORS = &errors;
       form.ORIGINALREQUEST = request;
       form.TRANSLATOR = translator;
+      Toolbar ditto;
+      FormToolbarTarget target(form);
+      ditto.AddTarget(&target, 0);
+      form.TOOLBAR = &ditto;
       if (configure) configure(form);
       return form.Run();
     });
@@ -166,6 +171,31 @@ TEST_F(FormTest, ClosingAChangedInsertAsksToSaveAndCancelKeepsTheForm) {
   EXPECT_EQ(boxes()[1].default_button, ui::kButtonCancel);
 }
 
+TEST_F(FormTest, ADuplicateKeyIsRefusedWithItsMessageAndTheFormStaysWithNothingWritten) {
+  ASSERT_EQ(staff.manager.Open(), kLevelBenign);
+  runtime::clearRecord(staff.file->layout(), staff.file->record());
+  staff.set("STF:FAM", "Жданов");
+  staff.set("STF:STRACH", "123-456-789 01");
+  ASSERT_EQ(staff.manager.Insert(), kLevelBenign);
+  staff.manager.Close();
+  runtime::clearRecord(staff.file->layout(), staff.file->record());  // primed, as a list primes it
+  auto form = start(kRequestInsert);
+  const ui::WindowId window = form->window("StaffUp");
+  type(window, kFam, "Жуков");
+  type(window, kStrach, "12345678901");
+  engine.userPresses(window, kOk);
+  ASSERT_TRUE(form->idle(window));
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Adding this record creates a duplicate entry for the key: STF:STRACH_KEY");
+  EXPECT_EQ(engine.focus(window), kFam) << "the form stays";
+  // Only the record that reserves the new number is there, blank, as before the clerk pressed OK.
+  EXPECT_EQ(staff.column(disk, "STF:FAM_KEY", "STF:FAM"), (Strings{"", "Жданов"}));
+  type(window, kStrach, "12345678902");
+  engine.userPresses(window, kOk);
+  EXPECT_EQ(form->response(), kResponseCompleted);
+  EXPECT_EQ(staff.column(disk, "STF:FAM_KEY", "STF:FAM"), (Strings{"Жданов", "Жуков"}));
+}
+
 TEST_F(FormTest, ChangeCollidingWithAnotherStationShowsTheirValuesAndDittoBringsBackTheClerks) {
   staff.add({{"Дмитриев", "ТЕР"}});
   StaffTable other(disk, errors);
@@ -188,6 +218,11 @@ TEST_F(FormTest, ChangeCollidingWithAnotherStationShowsTheirValuesAndDittoBrings
   EXPECT_EQ(boxes()[0].caption, "Record Was Not Updated");
   engine.userFocuses(window, kFam);
   engine.userKey(window, kDefaultHistoryKey);
+  ASSERT_TRUE(form->idle(window));
+  EXPECT_EQ(shown(window, kFam), "Евдокимов");
+  type(window, kFam, "Ещё один");
+  engine.userFocuses(window, kFam);
+  engine.userPresses(window, toolbar::kHistory);  // the toolbar's ditto recalls the field with focus
   ASSERT_TRUE(form->idle(window));
   EXPECT_EQ(shown(window, kFam), "Евдокимов");
   engine.userPresses(window, kOk);

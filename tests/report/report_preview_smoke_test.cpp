@@ -20,7 +20,7 @@
 #include "framework/window/window_test_support.h"
 #include "platform/codepage.h"
 #include "ui/qt/qt_engine.h"
-#include "ui/qt/smoke_test_support.h"
+#include "ui/qt/qt_smoke_support.h"
 #include "ui/report/qt/page_view_widget.h"
 #include "ui/report/qt/qt_report_output.h"
 #include "ui/report/table_report.h"
@@ -30,9 +30,33 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::ru;
-using ui::qt::distinctColours;
-using ui::qt::pumpUntil;
-using ui::qt::screenshotPath;
+using ui::qt::testing::distinctColours;
+using ui::qt::testing::pumpUntil;
+using ui::qt::testing::screenshotPath;
+
+// The program's screen, offscreen: the Qt application and engine, the Qt drawing of reports,
+// and the report family's Russian texts.
+struct QtScreen {
+  // Qt keeps the arguments for the application's lifetime; no display is needed.
+  static int& offscreenArgc() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int count = 1;
+    return count;
+  }
+  static char** argv() {
+    static char program[] = "report_smoke_tests";
+    static char* arguments[] = {program, nullptr};
+    return arguments;
+  }
+  QtScreen() : application(offscreenArgc(), argv()) { translator.AddTranslation(reportTextsRussian()); }
+
+  QApplication application;
+  ui::qt::QtEngine engine;
+  ui::ScopedWindowEngine installed{engine};
+  ui::report::qt::QtReportOutput output;
+  ui::report::ScopedReportOutput output_installed{output};
+  Translator translator;
+};
 
 ui::report::ReportPages twoPages() {
   ui::report::TableReport table;
@@ -55,17 +79,9 @@ ui::report::ReportPages twoPages() {
 }
 
 TEST(ReportPreviewSmoke, TwoPagesAtPageWidthAndTiled) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char program[] = "report_smoke_tests";
-  char* argv[] = {program, nullptr};
-  QApplication application(argc, argv);
-  ui::qt::QtEngine engine;
-  ui::ScopedWindowEngine installed(engine);
-  ui::report::qt::QtReportOutput output;
-  ui::report::ScopedReportOutput output_installed(output);
-  Translator translator;
-  translator.AddTranslation(reportTextsRussian());
+  QtScreen screen;
+  ui::qt::QtEngine& engine = screen.engine;
+  Translator& translator = screen.translator;
 
   ui::report::ReportPages pages = twoPages();
   ASSERT_EQ(pages.pages.size(), 2u);
@@ -96,17 +112,17 @@ TEST(ReportPreviewSmoke, TwoPagesAtPageWidthAndTiled) {
   EXPECT_EQ(page_box->toolTip(), QStringLiteral("Введите номер страницы от 1 до 2"));
   EXPECT_EQ(page_box->maximum(), 2);
   EXPECT_EQ(view->layout().pages.size(), 1u);
-  QImage width = view->window()->grab().toImage();
-  width.save(screenshotPath("report_preview_page_width.png"));
-  EXPECT_GT(distinctColours(view->grab().toImage()), 20u);
+  view->window()->grab().save(screenshotPath("report_preview_page_width.png"));
+  view->grab().save(screenshotPath("report_preview_page_width_pages.png"));
+  EXPECT_GT(distinctColours(screenshotPath("report_preview_page_width_pages.png")), 20u);
 
   ASSERT_TRUE(engine.userPresses(window, preview::kMenuZoom));
   ASSERT_TRUE(
       pumpUntil([&] { return view->view().zoom == ui::kZoomTile && view->layout().pages.size() == 2; }));
   pumpUntil([] { return false; }, 200ms);
-  QImage tiles = view->window()->grab().toImage();
-  tiles.save(screenshotPath("report_preview_tiled.png"));
-  EXPECT_GT(distinctColours(view->grab().toImage()), 20u);
+  view->window()->grab().save(screenshotPath("report_preview_tiled.png"));
+  view->grab().save(screenshotPath("report_preview_tiled_pages.png"));
+  EXPECT_GT(distinctColours(screenshotPath("report_preview_tiled_pages.png")), 20u);
   EXPECT_LT(view->layout().pages[0].x, view->layout().pages[1].x) << "the two pages stand side by side";
 
   ASSERT_TRUE(engine.userPresses(window, preview::kExitButton));
@@ -124,17 +140,9 @@ class SlowReport : public ReportRunner {
 };
 
 TEST(ReportPreviewSmoke, ProgressWindowThenPreviewOfAStaffReport) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char program[] = "report_smoke_tests";
-  char* argv[] = {program, nullptr};
-  QApplication application(argc, argv);
-  ui::qt::QtEngine engine;
-  ui::ScopedWindowEngine installed(engine);
-  ui::report::qt::QtReportOutput output;
-  ui::report::ScopedReportOutput output_installed(output);
-  Translator translator;
-  translator.AddTranslation(reportTextsRussian());
+  QtScreen screen;
+  ui::qt::QtEngine& engine = screen.engine;
+  Translator& translator = screen.translator;
   ErrorManager errors;
   errors.Init();
   testing::DiskStorage disk;

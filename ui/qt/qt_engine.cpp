@@ -120,6 +120,11 @@ void QtEngine::windowClosed(WindowId window) {
   });
 }
 
+void QtEngine::beep(WindowId window) {
+  MemoryEngine::beep(window);
+  impl_->post([] { QApplication::beep(); });
+}
+
 void QtEngine::windowChanged(WindowId window, ControlId) {
   {
     // A burst of changes (a page of rows, a form's fields) is shown once.

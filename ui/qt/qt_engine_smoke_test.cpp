@@ -25,7 +25,6 @@
 #include "ui/qt/qt_engine.h"
 #include "ui/qt/qt_smoke_support.h"
 #include "ui/qt/qt_window.h"
-#include "ui/qt/smoke_test_support.h"
 #include "ui/thread_table.h"
 
 namespace veltrano::ui::qt {

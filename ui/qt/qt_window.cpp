@@ -33,6 +33,7 @@
 #include <charconv>
 
 #include "ui/list_format.h"
+#include "ui/qt/qt_control_glue.h"
 #include "ui/qt/qt_icons.h"
 #include "ui/qt/text.h"
 #include "ui/report/qt/page_view_widget.h"
@@ -41,6 +42,18 @@ namespace veltrano::ui::qt {
 namespace {
 
 constexpr int kRowHeight = 18;
+
+// Escape (or any other rejection) asks the procedure to close its dialog instead of hiding it
+// behind the procedure's back.
+class EngineDialog : public QDialog {
+ public:
+  EngineDialog(Qt::WindowFlags flags, std::function<void()> closing)
+      : QDialog(nullptr, flags), closing_(std::move(closing)) {}
+  void reject() override { closing_(); }
+
+ private:
+  std::function<void()> closing_;
+};
 
 // The combo's drop-down announces itself before it opens.
 class DropDownCombo : public QComboBox {
@@ -169,7 +182,8 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
       top_ = child;
     } else {
       auto* dialog =
-          new QDialog(nullptr, shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+          new EngineDialog(shown.resizable ? Qt::Window : Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint,
+                           [this] { engine_.userCloses(id_); });
       auto* layout = new QVBoxLayout(dialog);
       layout->setContentsMargins(0, 0, 0, 0);
       layout->addWidget(content_);
@@ -177,6 +191,11 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
     }
     // Controls are placed where the description puts them, on the canvas.
     content_ = canvas;
+  }
+  if (qobject_cast<QDialog*>(top_) == nullptr) {
+    for (const auto& [control_id, control] : shown.controls) {
+      if (control.description.default_button) default_button_ = control_id;
+    }
   }
   buildControls(shown);
   top_->installEventFilter(this);
@@ -277,6 +296,8 @@ void QtWindow::placeControl(const ControlSnapshot& control) {
   QWidget* widget = buildControl(control, parent);
   if (widget == nullptr) return;
   controls_[id] = widget;
+  auto list_parts = lists_.find(id);
+  reportFocus(list_parts != lists_.end() ? list_parts->second.table : widget, engine_, id_, id);
   if (!control.description.tip.empty()) widget->setToolTip(toQt(control.description.tip));
   if (control.description.kind == ControlKind::kTab) return;  // placed by its sheet
   if (const ListCell& cell = control.description.over; cell.list != 0) {
@@ -320,17 +341,12 @@ void QtWindow::followAddedAndRemoved(const WindowSnapshot& shown) {
 }
 
 void QtWindow::reportEdit(ControlId id, QLineEdit* entry, const QString& text) {
-  // The keystroke is read from what it did: a shorter text was a BackSpace, anything else
-  // typed the character before the cursor.
-  QString before = entry->property("veltranoText").toString();
-  entry->setProperty("veltranoText", text);
-  int cursor = entry->cursorPosition();
-  int key = key::kBackspace;
-  if (text.size() >= before.size() && cursor > 0) {
-    std::string typed = fromQt(text.mid(cursor - 1, 1));
-    key = typed.empty() ? 0 : static_cast<unsigned char>(typed[0]);
-  }
-  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{cursor, 0}, key);
+  // The key that made the change was noted as it went to the entry; a change without a key (a
+  // paste) reports key 0.
+  QVariant pressed = entry->property("veltranoKey");
+  entry->setProperty("veltranoKey", QVariant());
+  int key = pressed.isValid() ? pressed.toInt() : 0;
+  engine_.userKeystrokeApplied(id_, id, fromQt(text), TextSelection{entry->cursorPosition(), 0}, key);
 }
 
 QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent) {
@@ -340,6 +356,9 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
     case ControlKind::kEntry: {
       auto* entry = new QLineEdit(parent);
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      entry->installEventFilter(this);
+      entry->setInputMask(inputMaskFor(control.description.picture));
+      if (default_button_ != 0) pressDefaultOnReturn(entry, engine_, id_, default_button_);
       connect(entry, &QLineEdit::textEdited, this,
               [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {
@@ -364,6 +383,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       if (!control.description.icon.empty()) button->setIcon(runtimeIcon(control.description.icon));
       button->setDefault(control.description.default_button);
       button->setAutoDefault(false);
+      if (control.description.keeps_focus) button->setFocusPolicy(Qt::NoFocus);
       connect(button, &QPushButton::clicked, this, [this, id] { engine_.userPresses(id_, id); });
       return button;
     }
@@ -403,6 +423,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       combo->setInsertPolicy(QComboBox::NoInsert);
       connect(combo, &QComboBox::activated, this,
               [this, id](int index) { engine_.userSelectsRow(id_, id, index + 1); });
+      combo->lineEdit()->installEventFilter(this);
       connect(combo->lineEdit(), &QLineEdit::textEdited, this,
               [this, id, combo](const QString& text) { reportEdit(id, combo->lineEdit(), text); });
       connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, id, combo] {
@@ -490,13 +511,15 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
       title->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       if (!described.group_title.empty()) title->setToolTip(toQt(described.group_title));
       table->setHorizontalHeaderItem(static_cast<int>(column), title);
-      // Widths are in dialog units; a quarter more gives our font the room the old one had.
-      // A number cut short is worse than a narrow column: it keeps room for its digits.
+      // Widths are in dialog units, a quarter of an average character each. A number cut short
+      // is worse than a narrow column: it keeps room for its digits.
       const int digits = numberPositions(described.picture);
       const int least =
           digits > 0 ? (digits + 1) * table->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 8 : 0;
       if (described.width > 0)
-        table->setColumnWidth(static_cast<int>(column), std::max(described.width * 5 / 4, least));
+        table->setColumnWidth(
+            static_cast<int>(column),
+            std::max(described.width * table->fontMetrics().averageCharWidth() / 4 + 8, least));
     }
   } else {
     table->setColumnCount(1);
@@ -513,9 +536,7 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   connect(table, &QTableWidget::currentCellChanged, this, [this, id](int row, int, int, int) {
     if (!applying_ && row >= 0) engine_.userSelectsRow(id_, id, row + 1);
   });
-  connect(table, &QTableWidget::cellDoubleClicked, this, [this, id](int, int) {
-    engine_.postEvent(id_, Event{event::kAccepted, id, id_, 0, 0});
-  });
+  reportListMouse(table, engine_, id_, id);
   connect(scroll, &QScrollBar::actionTriggered, this, [this, id, scroll](int action) {
     if (applying_) return;
     switch (action) {
@@ -567,6 +588,12 @@ bool QtWindow::listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    // Which key changes an entry's text, for reportEdit; the key goes on to the entry.
+    auto* key = static_cast<QKeyEvent*>(event);
+    watched->setProperty("veltranoKey", engineKeyCode(key->key(), Qt::NoModifier, key->text()));
+    return false;
+  }
   switch (event->type()) {
     case QEvent::Close:
       if (watched == top_ && !closing_) {
@@ -679,22 +706,18 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
 
 bool QtWindow::pressDefaultButton() {
   QWidget* focused = QApplication::focusWidget();
-  // Enter presses the button that has the focus, as the clerk expects of any button, and keeps
-  // its own meaning in a list and a text of many lines.
-  if (qobject_cast<QAbstractItemView*>(focused) != nullptr ||
+  // Enter presses the button that has the focus, as the clerk expects of any button; an entry
+  // presses the default button itself once its text is taken, and a list and a text of many
+  // lines keep Enter for their own meaning.
+  if (qobject_cast<QLineEdit*>(focused) != nullptr || qobject_cast<QAbstractItemView*>(focused) != nullptr ||
       qobject_cast<QPlainTextEdit*>(focused) != nullptr)
     return false;
   for (const auto& [id, widget] : controls_) {
     if (widget == focused && qobject_cast<QPushButton*>(widget) != nullptr)
       return engine_.userPresses(id_, id);
   }
-  if (qobject_cast<QAbstractButton*>(focused) != nullptr) return false;
-  for (const auto& [id, widget] : controls_) {
-    auto* button = qobject_cast<QPushButton*>(widget);
-    if (button != nullptr && button->isDefault() && button->isEnabled() && button->isVisible())
-      return engine_.userPresses(id_, id);
-  }
-  return false;
+  if (qobject_cast<QAbstractButton*>(focused) != nullptr || default_button_ == 0) return false;
+  return engine_.userPresses(id_, default_button_);
 }
 
 void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control) {
@@ -704,13 +727,17 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
   QWidget* widget = found->second;
   widget->setEnabled(control.enabled);
   if (control.description.kind != ControlKind::kTab) widget->setVisible(!control.hidden);
+  // The resize object moves and sizes controls through their descriptions.
+  if (const Rect& at = control.description.at;
+      control.description.kind != ControlKind::kTab && at.width > 0 && at.height > 0 &&
+      control.description.over.list == 0 && widget->geometry() != rectOf(at))
+    widget->setGeometry(rectOf(at));
   switch (control.description.kind) {
     case ControlKind::kPrompt: static_cast<QLabel*>(widget)->setText(toQt(control.text)); break;
     case ControlKind::kEntry: {
       auto* entry = static_cast<QLineEdit*>(widget);
       QString text = toQt(control.value);
       if (entry->text() != text) entry->setText(text);
-      entry->setProperty("veltranoText", text);
       if (entry->hasFocus()) entry->setSelection(control.selection.start, control.selection.length);
       entry->setReadOnly(control.read_only);
       break;
@@ -783,7 +810,9 @@ void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot
       if (combo->currentIndex() != control.combo_row - 1) combo->setCurrentIndex(control.combo_row - 1);
       QString text = toQt(control.value);
       if (combo->currentText() != text) combo->setEditText(text);
-      combo->lineEdit()->setProperty("veltranoText", text);
+      // The list's own completion: a combo that reports its keystrokes is completed by its
+      // procedure instead.
+      if (control.reports_keystrokes && combo->completer() != nullptr) combo->setCompleter(nullptr);
       combo->lineEdit()->setSelection(control.selection.start, control.selection.length);
       break;
     }

@@ -57,7 +57,7 @@ class QtWindow : public QObject {
   void refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control);
   void refreshList(ControlId id, const ControlSnapshot& control);
   bool listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers);
-  // Enter in an entry presses the window's default button, in a child window as in a dialog.
+  // Enter on a button presses it; on a combo box or a spin box it presses the default button.
   bool pressDefaultButton();
   QRect topPlacement() const;
   void placeTop(const QRect& at);
@@ -79,6 +79,8 @@ class QtWindow : public QObject {
   ControlId applied_focus_ = 0;  // the control the procedure gave the focus to last
   bool closing_ = false;
   bool shown_ = false;
+  // A child window has no dialog to press its default button on Enter: its entries do.
+  ControlId default_button_ = 0;
 };
 
 // A key as the engine numbers alerted keys; 0 for keys it does not name.

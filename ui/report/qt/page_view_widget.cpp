@@ -20,9 +20,25 @@ PageViewWidget::PageViewWidget(QWidget* parent, std::function<void(int)> scroll,
   viewport()->setPalette(desk);
   horizontalScrollBar()->setSingleStep(20);
   verticalScrollBar()->setSingleStep(20);
+  if (parent != nullptr) parent->installEventFilter(this);
+}
+
+bool PageViewWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+    fillParent();
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void PageViewWidget::fillParent() {
+  QWidget* holder = parentWidget();
+  if (holder == nullptr) return;
+  QRect wanted(pos(), QSize(std::max(holder->width() - x(), 1), std::max(holder->height() - y(), 1)));
+  if (geometry() != wanted) setGeometry(wanted);
 }
 
 void PageViewWidget::show(const PageView& view) {
+  fillParent();
   bool other_page = view_.pages.empty() || view.pages.empty() || view_.first_page != view.first_page ||
                     view_.zoom != view.zoom;
   view_ = view;

@@ -1,5 +1,6 @@
 // The page view control on the screen: the pages the preview gives it, drawn at its zoom or as
-// tiles, on a grey desk, scrolled when larger than the window. Page Up and Page Down, Home
+// tiles, on a grey desk, scrolled when larger than the window. It takes the rest of its window
+// from where it is placed, right and down, and follows the window's size. Page Up and Page Down, Home
 // and End (with Ctrl) and a click or double click on a page are reported through callbacks,
 // which the window engine turns into the control's events.
 #pragma once
@@ -31,9 +32,11 @@ class PageViewWidget : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void relayout();
+  void fillParent();
   int pageAt(const QPoint& at) const;
 
   std::function<void(int)> scroll_;

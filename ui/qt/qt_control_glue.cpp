@@ -1,0 +1,86 @@
+#include "ui/qt/qt_control_glue.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "runtime/picture/picture.h"
+#include "ui/qt/text.h"
+
+namespace veltrano::ui::qt {
+namespace {
+
+class FocusReporter final : public QObject {
+ public:
+  FocusReporter(QWidget* widget, MemoryEngine& engine, WindowId window, ControlId control)
+      : QObject(widget), engine_(engine), window_(window), control_(control) {
+    widget->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // The engine's own focus changes reach the widget too: only a move the engine does not know
+    // of is the clerk's.
+    if (event->type() == QEvent::FocusIn && engine_.focus(window_) != control_)
+      engine_.userFocuses(window_, control_);
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  MemoryEngine& engine_;
+  WindowId window_;
+  ControlId control_;
+};
+
+}  // namespace
+
+QString inputMaskFor(std::string_view picture) {
+  const runtime::CompiledPicture compiled = runtime::compilePicture(picture);
+  const auto kind = compiled.pictureKind();
+  if (!compiled.valid() || (kind != runtime::PictureKind::kPattern && kind != runtime::PictureKind::kKeyIn))
+    return {};
+  QString mask;
+  for (std::size_t t = 0; t < compiled.length; ++t) {
+    const runtime::PictureToken& token = compiled.tokens[t];
+    switch (token.code) {
+      case runtime::picture_code::kDigitPadded: mask += QLatin1Char('9'); break;
+      case runtime::picture_code::kDigitBlank: mask += QLatin1Char('0'); break;
+      case runtime::picture_code::kKeyAt: mask += QLatin1Char('A'); break;
+      case runtime::picture_code::kKeyCaret: mask += QStringLiteral(">A<"); break;
+      case runtime::picture_code::kKeyUnderline: mask += QLatin1Char('X'); break;
+      case runtime::picture_code::kKeyQuestion:
+      case runtime::picture_code::kKeyBar: mask += QLatin1Char('x'); break;
+      default: {
+        // The template's own character, escaped where the mask would read it as a position.
+        const QChar literal = toQt(std::string(1, token.pad)).front();
+        if (QStringLiteral("AaNnXx90Dd#HhBb><!\\[]{};").contains(literal)) mask += QLatin1Char('\\');
+        mask += literal;
+      }
+    }
+  }
+  return mask + QStringLiteral(";_");
+}
+
+void reportFocus(QWidget* widget, MemoryEngine& engine, WindowId window, ControlId control) {
+  if (widget != nullptr) new FocusReporter(widget, engine, window, control);
+}
+
+void pressDefaultOnReturn(QLineEdit* entry, MemoryEngine& engine, WindowId window, ControlId button) {
+  QObject::connect(entry, &QLineEdit::returnPressed, entry, [&engine, window, button, entry] {
+    QTimer::singleShot(0, entry, [&engine, window, button] { engine.userPresses(window, button); });
+  });
+}
+
+void reportListMouse(QTableWidget* table, MemoryEngine& engine, WindowId window, ControlId list) {
+  QObject::connect(table, &QTableWidget::cellDoubleClicked, table,
+                   [&engine, window, list](int row, int) { engine.userDoubleClicks(window, list, row + 1); });
+  table->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(table, &QTableWidget::customContextMenuRequested, table,
+                   [&engine, window, list, table](const QPoint& at) {
+                     const int row = table->rowAt(at.y());
+                     if (row >= 0) engine.userRightClicks(window, list, row + 1);
+                   });
+}
+
+}  // namespace veltrano::ui::qt
