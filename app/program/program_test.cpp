@@ -112,6 +112,16 @@ class ProgramTest : public ::testing::Test {
     }
     return found;
   }
+  // "&Гражданство" chosen in the menu and "Insert" pressed in its list: the form, waiting.
+  ui::WindowId newCitizenship(ui::WindowId main) {
+    if (!engine.userPresses(main, -13)) return 0;
+    const ui::WindowId list = engine.waitForWindow("Gragd", 10s);
+    engine.waitUntilIdle(list, 10s);
+    if (!engine.userPresses(list, reference::kListInsert)) return 0;
+    const ui::WindowId form = engine.waitForWindow("GragdUp", 10s);
+    engine.waitUntilIdle(form, 10s);
+    return form;
+  }
   std::string lastBoxText() { return platform::utf8From1251(engine.shownMessageBoxes().back().text); }
 
   ui::HeadlessEngine engine;
@@ -231,12 +241,8 @@ TEST_F(ProgramTest, TheFrameStaysOpenWhileAFormKeepsChangesTheClerkWillNotLose) 
   createEmptyDatabase();
   start();
   const ui::WindowId main = frame();
-  ASSERT_TRUE(engine.userPresses(main, -13));
-  const ui::WindowId list = engine.waitForWindow("Gragd", 10s);
-  engine.waitUntilIdle(list, 10s);
-  ASSERT_TRUE(engine.userPresses(list, reference::kListInsert));
-  const ui::WindowId form = engine.waitForWindow("GragdUp", 10s);
-  engine.waitUntilIdle(form, 10s);
+  const ui::WindowId form = newCitizenship(main);
+  ASSERT_NE(form, 0u);
   ASSERT_TRUE(engine.userEdits(form, reference::kFormFirstField, ru("Россия")));
 
   engine.queueMessageBoxAnswer(ui::kButtonCancel);  // "Сохранить изменения?" — Cancel: back to the form
@@ -301,12 +307,8 @@ TEST_F(ProgramTest, ADirectoryThatCannotBeWrittenIsOpenedForReading) {
   const ui::WindowId main = frame();
   ASSERT_NE(main, 0u);
   EXPECT_NE(lastBoxText().find("только для чтения"), std::string::npos);
-  ASSERT_TRUE(engine.userPresses(main, -13));
-  const ui::WindowId list = engine.waitForWindow("Gragd", 10s);
-  engine.waitUntilIdle(list, 10s);
-  ASSERT_TRUE(engine.userPresses(list, reference::kListInsert));
-  const ui::WindowId form = engine.waitForWindow("GragdUp", 10s);
-  engine.waitUntilIdle(form, 10s);
+  const ui::WindowId form = newCitizenship(main);
+  ASSERT_NE(form, 0u);
   const std::size_t boxes = engine.shownMessageBoxes().size();
   ASSERT_TRUE(engine.userTypes(form, reference::kFormFirstField, ru("Россия")));
   ASSERT_TRUE(engine.userPresses(form, reference::kFormOk));
