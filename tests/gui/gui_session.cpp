@@ -190,6 +190,9 @@ bool GuiSession::launch(const Options& options, std::string* reason) {
   std::vector<std::string> environment = display;
   environment.push_back("VELTRANO_INSPECT=1");
   environment.push_back("QT_QPA_PLATFORM=xcb");
+  // A sanitized build checks the program for leaks at its exit; the desktop's own libraries
+  // (D-Bus, fontconfig, the X client) keep allocations for the process's life by design.
+  environment.push_back("LSAN_OPTIONS=suppressions=" VELTRANO_LSAN_SUPPRESSIONS ":print_suppressions=0");
   program_ = spawn(program, environment, input[0], output[1]);
   ::close(input[0]);
   ::close(output[1]);
@@ -225,6 +228,21 @@ void GuiSession::keys(std::initializer_list<std::string> names) {
     std::this_thread::sleep_for(kKeySettle);
     settle();
   }
+}
+
+std::optional<ShownWindow> GuiSession::choose(const std::string& menu_key,
+                                              std::initializer_list<std::string> item_keys,
+                                              const std::string& window, const std::string& menu_screenshot) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    settle();
+    keys({menu_key});
+    std::this_thread::sleep_for(1s);
+    if (!menu_screenshot.empty()) screenshot(menu_screenshot);
+    for (const std::string& key : item_keys) keys({key});
+    if (std::optional<ShownWindow> shown = waitForWindow(window)) return shown;
+    keys({"Escape", "Escape"});
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> GuiSession::focusedEntryValue() {

@@ -67,6 +67,13 @@ class GuiSession {
   void keys(std::initializer_list<std::string> names);
   void type(const std::string& utf8);
 
+  // Opens a menu with `menu_key`, then presses `item_keys`, and waits for `window`. The menu
+  // draws outside the engine, so on a loaded machine the item keys may come before it is there:
+  // then the menu is closed and chosen again, up to three times. A `menu_screenshot` name saves
+  // the open menu.
+  std::optional<ShownWindow> choose(const std::string& menu_key, std::initializer_list<std::string> item_keys,
+                                    const std::string& window, const std::string& menu_screenshot = {});
+
   std::vector<ShownWindow> windows();
   // The window with this label or caption once its procedure waits for the clerk.
   std::optional<ShownWindow> waitForWindow(const std::string& label_or_caption,

@@ -32,10 +32,7 @@ TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAnd
   session->screenshot("02-main-frame");
 
   auto openSchedule = [&] {
-    session->keys({"alt+Cyrillic_es"});
-    session->screenshot("03-reference-menu");
-    session->keys({"Cyrillic_sha"});
-    return session->waitForWindow("Штатное расписание");
+    return session->choose("alt+Cyrillic_es", {"Cyrillic_sha"}, "Штатное расписание", "03-reference-menu");
   };
   std::optional<ShownWindow> schedule = openSchedule();
   ASSERT_TRUE(schedule);
