@@ -115,6 +115,7 @@ class MemoryEngine : public WindowEngine {
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
   bool arrangeIcons(WindowId frame) override;
+  std::vector<ChildWindow> childWindows() override;
   std::optional<ControlState> controlState(WindowId window, ControlId control) override;
   bool setComboRow(WindowId window, ControlId combo, int row) override;
   std::optional<int> comboRow(WindowId window, ControlId combo) override;
