@@ -23,6 +23,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/veltrano.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/resources/veltrano.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${veltrano_doc_dir})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md DESTINATION ${veltrano_doc_dir})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/guide DESTINATION ${veltrano_doc_dir})
 
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${veltrano_generated}/changelog @ONLY)
 add_custom_command(

@@ -29,7 +29,8 @@ for wanted in ./usr/bin/veltrano ./usr/bin/wlk ./usr/share/veltrano/veltrano.ENV
   ./usr/share/applications/veltrano.desktop ./usr/share/icons/hicolor/scalable/apps/veltrano.svg \
   ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/veltrano.png \
   ./usr/share/man/man1/veltrano.1.gz ./usr/share/man/man1/wlk.1.gz \
-  ./usr/share/doc/veltrano/copyright ./usr/share/doc/veltrano/changelog.gz; do
+  ./usr/share/doc/veltrano/copyright ./usr/share/doc/veltrano/changelog.gz \
+  ./usr/share/doc/veltrano/guide.md ./usr/share/doc/veltrano/guide/images/main_frame.png; do
   grep -qxF "$wanted" <<<"$contents" || die "the package lacks $wanted (is pandoc missing?)"
 done
 version="$(dpkg-deb -f "$deb" Version)"
