@@ -9,12 +9,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(lintian)
 install_missing
 
-# Debian's own flags (optimisation, stack protector, fortified calls, read-only relocations),
-# as a package built by Debian's tools would have them.
-eval "$(dpkg-buildflags --export=sh)"
+# Debian's own flags (optimisation, stack protector, fortified calls, read-only relocations
+# bound at start), as a package built by Debian's tools would have them. CMake reads no CPPFLAGS,
+# so they go with the compiler's flags.
+eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 step "configuring in $BUILD_DIR"
 cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRANO_BENCH=OFF \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "$@" || die "cmake could not configure the build (see above)"
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "-DCMAKE_CXX_FLAGS=$CPPFLAGS $CXXFLAGS" \
+  "-DCMAKE_EXE_LINKER_FLAGS=$LDFLAGS" "$@" || die "cmake could not configure the build (see above)"
 step "building the programs"
 cmake --build "$BUILD_DIR" -j "$(nproc)" --target veltrano wlk veltrano_package_files ||
   die "the build failed (see the first error above)"
