@@ -14,9 +14,12 @@ bool fail(std::string* error, std::string reason) {
   return false;
 }
 
-// group -> [width] [alignment ['(' indent ')']] marks* ['~' title '~' [alignment ['(' n ')']]]
+// group -> ['/'] [width] [alignment ['(' indent ')']] marks* ['~' title '~' [alignment ['(' n ')']]]
 //          '@' picture '@'
+// A "/" puts the column under the one before it within one row of the list; the lists here show
+// it beside that one.
 bool parseGroup(std::string_view format, std::size_t& at, ListColumn& column, std::string* error) {
+  if (at < format.size() && format[at] == '/') ++at;
   int width = 0;
   while (at < format.size() && isDigit(format[at])) {
     if (width < std::numeric_limits<int>::max() / 10) width = width * 10 + (format[at] - '0');
@@ -54,7 +57,7 @@ bool parseGroup(std::string_view format, std::size_t& at, ListColumn& column, st
   return fail(error, "a column has no picture between \"@\"");
 }
 
-// bracketed -> '[' group+ ']' ['(' width ')'] marks* ['~' title '~']
+// bracketed -> '[' group+ ']' ['(' width ')'] marks* ['~' title '~' [alignment ['(' n ')']]]
 bool parseBracketed(std::string_view format, std::size_t& at, ListFormat& result, std::string* error) {
   const std::size_t first = result.columns.size();
   ++at;
@@ -73,6 +76,16 @@ bool parseBracketed(std::string_view format, std::size_t& at, ListFormat& result
       if (end == std::string_view::npos) return fail(error, "the group's title is not closed by \"~\"");
       title = std::string(format.substr(at + 1, end - at - 1));
       at = end + 1;
+      // The title's own alignment, as a column's title has it.
+      if (at < format.size() && std::string_view("LRCD").find(format[at]) != std::string_view::npos) {
+        ++at;
+        if (at < format.size() && format[at] == '(') {
+          const std::size_t closing = format.find(')', at);
+          if (closing == std::string_view::npos)
+            return fail(error, "the title's indent is not closed by \")\"");
+          at = closing + 1;
+        }
+      }
       break;
     }
     if (format[at] == '(') {

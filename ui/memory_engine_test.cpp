@@ -340,6 +340,16 @@ TEST(ListFormats, BracketedColumnsStandUnderTheirGroupsTitle) {
   EXPECT_EQ(format->columns[0].group_title, "");
   EXPECT_EQ(format->columns[3].picture, "@n4");
   EXPECT_EQ(format->columns[3].group_title, "");
+  // Columns stacked with "/" stand side by side; a group's title may carry its alignment.
+  format = parseListFormat(
+      "75L~Ф.И.О.~@s40@[23R(4)|M~1~C(0)@n4@/16R(4)|M~2~C(0)@n4@](33)|M~Учеба~L"
+      "[20R~1~@n4@/16R~2~@n4@]|M~Переатестация~C(0)");
+  ASSERT_TRUE(format.has_value());
+  ASSERT_EQ(format->columns.size(), 5u);
+  EXPECT_EQ(format->columns[2].width, 16);
+  EXPECT_EQ(format->columns[2].group_title, "Учеба");
+  EXPECT_EQ(format->columns[4].title, "2");
+  EXPECT_EQ(format->columns[4].group_title, "Переатестация");
   EXPECT_FALSE(parseListFormat("[80L~T~@s20@"));
   EXPECT_FALSE(parseListFormat("[]~T~"));
 }

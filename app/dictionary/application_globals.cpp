@@ -16,7 +16,10 @@ runtime::RecordLayout globalsLayout() {
       .scalar("st2", runtime::TypeCode::Long)
       .string("katg", 20)
       .string("profg", 60)
-      .string("postg", 60);
+      .string("postg", 60)
+      .scalar("datanp", runtime::TypeCode::Date)
+      .scalar("datakp", runtime::TypeCode::Date)
+      .string("otborg", 20);
   return builder.build();
 }
 

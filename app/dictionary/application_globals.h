@@ -10,6 +10,10 @@
 //   katg        STRING(20)    the chosen category ("Без категории" as empty text)
 //   profg       STRING(60)    the chosen profession
 //   postg       STRING(60)    the chosen position
+//   datanp      DATE          the first day of the period a form counts (form No. 51)
+//   datakp      DATE          its last day
+//   otborg      STRING(20)    the group chosen for the trade union's list ("Врачи", "Медсестры",
+//                             "Санитары", "Другие")
 //
 // numg holds a whole employee number: KAR:NUM has seven digits, and a five-digit numg would
 // make the child lists of employee 100000 and later show and write another employee's records.

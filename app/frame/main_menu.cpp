@@ -15,6 +15,9 @@ using enum MenuAction;
 constexpr MainMenuItem kItems[] = {
     {-2, 0, false, "&Файл", "", kSubmenu, 0},
     {-3, 1, false, "&Установка принтера", "Setup Printer", kPrinterSetup, 0},
+    // The institution's texts on the reports came later than the menu's numbering: the item
+    // takes the first number after it.
+    {-52, 1, false, "&Реквизиты учреждения", "", kProcedure, 129},
     {-4, 1, true, "&Выход", "Exit this application", kExit, 0},
     {-5, 0, false, "&Справочники", "", kSubmenu, 0},
     {-6, 1, false, "&Штатное расписание", "", kProcedure, 2},

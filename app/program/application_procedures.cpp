@@ -1,11 +1,13 @@
 #include "app/program/application_procedures.h"
 
 #include "app/reference/reference_procedures.h"
+#include "app/reports/report_procedures.h"
 
 namespace veltrano::app {
 
 void registerApplicationProcedures(Application& application) {
   reference::registerReferenceProcedures(application);
+  reports::registerReportProcedures(application);
 }
 
 }  // namespace veltrano::app

@@ -14,6 +14,7 @@
 #include "app/frame/data_directory.h"
 #include "app/frame/program.h"
 #include "app/program/application_procedures.h"
+#include "app/reports/report_command.h"
 #include "platform/directory.h"
 #include "runtime/datetime/environment.h"
 #include "runtime/errors/error_state.h"
@@ -28,8 +29,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: veltrano [--data DIR]\n"
+    "       veltrano [--data DIR] [--today YYYY-MM-DD] --report PROCEDURE [--set NAME=VALUE]...\n"
+    "                [--pdf FILE] [--csv FILE]\n"
     "  --data DIR   work in DIR (default: $VELTRANO_DATA, else ~/veltrano-data); it is created,\n"
     "               and filled on the first start, when missing\n"
+    "  --report     write one report's pages (--pdf) and printed lines (--csv) without a window,\n"
+    "               the globals its dialog would set given with --set (datag=01.07.1984, katg=...)\n"
     "  --version    print the version and end\n";
 
 bool asked(int argc, char** argv, const std::string& option) {
@@ -57,6 +62,20 @@ int main(int argc, char** argv) {
   if (asked(argc, argv, "--help")) {
     std::printf("%s", kUsage);
     return 0;
+  }
+  // A report written to files needs no screen: it runs here and ends the program.
+  if (app::reports::asksForReport(argc, argv)) {
+    std::string error;
+    const std::optional<app::reports::ReportCommand> command =
+        app::reports::parseReportCommand(argc, argv, &error);
+    if (!command) {
+      std::fprintf(stderr, "veltrano: %s\n", error.c_str());
+      return 2;
+    }
+    runtime::loadStartupEnvironment(platform::executablePath());
+    runtime::clearErrors();
+    ui::report::qt::OffscreenReports drawing;
+    return app::reports::runReportCommand(*command, app::registerApplicationProcedures);
   }
   if (!haveDisplay()) {
     std::fprintf(stderr,

@@ -112,6 +112,16 @@ class ProgramTest : public ::testing::Test {
     }
     return found;
   }
+  // "&Гражданство" chosen in the menu and "Insert" pressed in its list: the form, waiting.
+  ui::WindowId newCitizenship(ui::WindowId main) {
+    if (!engine.userPresses(main, -13)) return 0;
+    const ui::WindowId list = engine.waitForWindow("Gragd", 10s);
+    engine.waitUntilIdle(list, 10s);
+    if (!engine.userPresses(list, reference::kListInsert)) return 0;
+    const ui::WindowId form = engine.waitForWindow("GragdUp", 10s);
+    engine.waitUntilIdle(form, 10s);
+    return form;
+  }
   std::string lastBoxText() { return platform::utf8From1251(engine.shownMessageBoxes().back().text); }
 
   ui::HeadlessEngine engine;
@@ -169,9 +179,10 @@ TEST_F(ProgramTest, EveryMenuItemIsInPlaceAndStartsItsProcedureOnAThreadOfItsOwn
     EXPECT_EQ(shown->menu_items.at(control).text, ru(item.text));
     if (item.action != MenuAction::kProcedure) continue;
     const reference::ListDescription* list = reference::findList(item.procedure);
+    // The reports' items open dialogs, lists and previews of their own, proven by their tests.
     const bool registered = list != nullptr || item.procedure == 2;
-    EXPECT_EQ(shown->menu_items.at(control).enabled, registered);
     if (!registered) continue;
+    EXPECT_TRUE(shown->menu_items.at(control).enabled);
     ASSERT_TRUE(engine.userPresses(main, control));
     const std::string label = list != nullptr ? std::string(list->label) : "Shtat";
     const ui::WindowId window = engine.waitForWindow(label, 10s);
@@ -230,12 +241,8 @@ TEST_F(ProgramTest, TheFrameStaysOpenWhileAFormKeepsChangesTheClerkWillNotLose) 
   createEmptyDatabase();
   start();
   const ui::WindowId main = frame();
-  ASSERT_TRUE(engine.userPresses(main, -13));
-  const ui::WindowId list = engine.waitForWindow("Gragd", 10s);
-  engine.waitUntilIdle(list, 10s);
-  ASSERT_TRUE(engine.userPresses(list, reference::kListInsert));
-  const ui::WindowId form = engine.waitForWindow("GragdUp", 10s);
-  engine.waitUntilIdle(form, 10s);
+  const ui::WindowId form = newCitizenship(main);
+  ASSERT_NE(form, 0u);
   ASSERT_TRUE(engine.userEdits(form, reference::kFormFirstField, ru("Россия")));
 
   engine.queueMessageBoxAnswer(ui::kButtonCancel);  // "Сохранить изменения?" — Cancel: back to the form
@@ -300,12 +307,8 @@ TEST_F(ProgramTest, ADirectoryThatCannotBeWrittenIsOpenedForReading) {
   const ui::WindowId main = frame();
   ASSERT_NE(main, 0u);
   EXPECT_NE(lastBoxText().find("только для чтения"), std::string::npos);
-  ASSERT_TRUE(engine.userPresses(main, -13));
-  const ui::WindowId list = engine.waitForWindow("Gragd", 10s);
-  engine.waitUntilIdle(list, 10s);
-  ASSERT_TRUE(engine.userPresses(list, reference::kListInsert));
-  const ui::WindowId form = engine.waitForWindow("GragdUp", 10s);
-  engine.waitUntilIdle(form, 10s);
+  const ui::WindowId form = newCitizenship(main);
+  ASSERT_NE(form, 0u);
   const std::size_t boxes = engine.shownMessageBoxes().size();
   ASSERT_TRUE(engine.userTypes(form, reference::kFormFirstField, ru("Россия")));
   ASSERT_TRUE(engine.userPresses(form, reference::kFormOk));

@@ -96,17 +96,6 @@ class SelectionLists : public testing::ReferenceTest {
       });
     }
   }
-  std::int64_t addSubdivision(std::string_view name) {
-    addRecord("BOLNICA", [&](RecordAccess subdivision) { subdivision.setText("BOL:NOM", ru(name)); });
-    return record("BOLNICA").integer("BOL:NUM");
-  }
-  std::int64_t addDepartment(std::int64_t subdivision, std::string_view name) {
-    addRecord("OTDELENI", [&](RecordAccess department) {
-      department.setInteger("OTD:NUM", subdivision);
-      department.setText("OTD:NOM", ru(name));
-    });
-    return record("OTDELENI").integer("OTD:NUMO");
-  }
   // Runs a list in select mode, chooses row `row` and gives its response.
   std::uint8_t choose(std::uint16_t list, const std::string& label, int row, Strings* rows = nullptr) {
     auto thread = run(list, framework::kRequestSelect);

@@ -48,6 +48,20 @@ class ReferenceTest : public app::testing::DictionaryTest {
     return cells;
   }
 
+  // A subdivision, and a department of one, as the staff schedule's forms add them; their numbers.
+  std::int64_t addSubdivision(std::string_view name) {
+    addRecord("BOLNICA",
+              [&](app::RecordAccess subdivision) { subdivision.setText("BOL:NOM", platform::ru(name)); });
+    return record("BOLNICA").integer("BOL:NUM");
+  }
+  std::int64_t addDepartment(std::int64_t subdivision, std::string_view name) {
+    addRecord("OTDELENI", [&](app::RecordAccess department) {
+      department.setInteger("OTD:NUM", subdivision);
+      department.setText("OTD:NOM", platform::ru(name));
+    });
+    return record("OTDELENI").integer("OTD:NUMO");
+  }
+
   // Presses a control and waits until the procedure has dealt with it.
   void press(ProcedureThread& thread, ui::WindowId window, ui::ControlId control) {
     ASSERT_TRUE(engine.userPresses(window, control)) << control;

@@ -8,6 +8,7 @@
 
 #include "app/dictionary/record_access.h"
 #include "app/reference/file_fields.h"
+#include "framework/transaction_frame.h"
 #include "runtime/errors/error_state.h"
 #include "runtime/values/field_value.h"
 
@@ -108,6 +109,12 @@ RecountResult recountOccupiedUnits(Dictionary& dictionary) {
     units = units + appointment.units;
   }
 
+  // The counts are written as one update: one durable write instead of one per position, and a
+  // recount cut short leaves the old counts whole. When another station's transaction keeps the
+  // file, each count is written on its own as it comes.
+  framework::TransactionFrame transaction;
+  transaction.begin({&postt.block()});
+  runtime::clearErrors();
   const framework::FieldRef kolv = postt.field("POS:KOLV");
   storage::fileStatement(Operation::SetFile, postt.block());
   while (runtime::errorCode() == 0 && postt.next()) {
@@ -123,6 +130,12 @@ RecountResult recountOccupiedUnits(Dictionary& dictionary) {
       ++result.unwritten;
       runtime::clearErrors();
     }
+  }
+  runtime::clearErrors();
+  if (transaction.commit() != 0) {
+    transaction.rollBack();
+    result.unwritten += result.changed;
+    result.changed = 0;
   }
   return result;
 }

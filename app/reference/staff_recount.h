@@ -6,8 +6,9 @@
 //
 // It is done in one pass: the appointments that count are summed per department and position
 // first, then each position is read once and written when its count changes, rather than the
-// whole schedule being rewritten once per employee. A record that cannot be read or written
-// (another station holds it) is left as it was and counted, so that the clerk can be told.
+// whole schedule being rewritten once per employee; the changed counts are written in one
+// transaction. A record that cannot be read or written (another station holds it) is left as it
+// was and counted, so that the clerk can be told.
 #pragma once
 
 #include <cstddef>

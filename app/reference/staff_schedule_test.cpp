@@ -16,17 +16,6 @@ using testing::ProcedureThread;
 
 class StaffSchedule : public testing::ReferenceTest {
  protected:
-  std::int64_t addSubdivision(std::string_view name) {
-    addRecord("BOLNICA", [&](RecordAccess subdivision) { subdivision.setText("BOL:NOM", ru(name)); });
-    return record("BOLNICA").integer("BOL:NUM");
-  }
-  std::int64_t addDepartment(std::int64_t subdivision, std::string_view name) {
-    addRecord("OTDELENI", [&](RecordAccess department) {
-      department.setInteger("OTD:NUM", subdivision);
-      department.setText("OTD:NOM", ru(name));
-    });
-    return record("OTDELENI").integer("OTD:NUMO");
-  }
   void addPosition(std::int64_t department, std::string_view name, std::string_view units = "1.00") {
     addRecord("POSTT", [&](RecordAccess position) {
       position.setInteger("POS:NUMO", department);

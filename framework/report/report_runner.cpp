@@ -145,6 +145,10 @@ int ReportRunner::OnRecord() {
   return 1;
 }
 
+int ReportRunner::OnEndOfRecords() {
+  return 0;
+}
+
 void ReportRunner::OnNoRecords() {
   OPENFAILED = 1;
   if (ERRORS != nullptr) ERRORS->Throw(22);
@@ -176,7 +180,7 @@ TickResult ReportRunner::Tick() {
         OnNoRecords();
         finish(Ending::kFailed);
       } else {
-        finish(Ending::kFinished);
+        finish(OnEndOfRecords() == 0 ? Ending::kFinished : Ending::kFailed);
       }
       break;
     case TickResult::kStopped: finish(Ending::kFinished); break;

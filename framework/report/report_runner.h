@@ -63,6 +63,10 @@ class ReportRunner : public WindowController {
   virtual int OnRecord();
   // The first read found nothing: id 22, and the report ends without preview.
   virtual void OnNoRecords();
+  // Every record has been read (the report was neither cancelled nor stopped): prints what
+  // follows them, such as the rows of a form counted over the records. Non-zero ends the
+  // report without pages. Prints nothing by default.
+  virtual int OnEndOfRecords();
   // Shows the pages in PREVIEW; true when they were printed there.
   virtual bool RunPreview();
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 
 #include "framework/report/report_command.h"
 #include "framework/report/report_texts.h"
@@ -173,6 +174,55 @@ INSTANTIATE_TEST_SUITE_P(
                    [](ReportRunnerTest& test) { test.report.REPORT.bands[2].items[1].source = "STF:NOPE"; },
                    false, "значения STF:NOPE нет"}),
     [](const ::testing::TestParamInfo<EndingCase>& param) { return std::to_string(param.index); });
+
+// A form counts the records as they are read and prints its rows once all are read.
+class CountingReport : public ReportRunner {
+ public:
+  explicit CountingReport(StaffTable& staff) : staff_(staff) {
+    BindValue("department", [this] { return department_; });
+    BindValue("cards", [this] { return std::to_string(cards_); });
+  }
+  int OnRecord() override {
+    ++counted_[staff_.get("STF:OTD")];
+    return 0;
+  }
+  int OnEndOfRecords() override {
+    ++ends;
+    for (const auto& [department, cards] : counted_) {
+      department_ = ru(department);
+      cards_ = cards;
+      if (!PrintBand(ui::report::kTableRow)) return 1;
+    }
+    return 0;
+  }
+  int ends = 0;
+
+ private:
+  StaffTable& staff_;
+  std::map<std::string, int> counted_;
+  std::string department_;
+  int cards_ = 0;
+};
+
+TEST_F(ReportRunnerTest, PrintsWhatTheRecordsAddUpToOnceAllAreRead) {
+  CountingReport form(staff);
+  form.PRIMARY = &staff.guard;
+  form.ERRORS = &errors;
+  form.PROCESS = &process;
+  ui::report::TableReport table;
+  table.name = "VELTR034";
+  table.columns = {{ru("Отделение"), "department", "@s10", 3000, ui::report::Align::kDefault, {}},
+                   {ru("Всего"), "cards", "@n4", 2000, ui::report::Align::kDefault, {}}};
+  form.REPORT = ui::report::tableReport(table);
+  EXPECT_TRUE(produceReportFiles([&] { return form.Run(); }, {}).written);
+  EXPECT_EQ(form.ends, 1);
+  EXPECT_EQ(form.Pages().detail_rows,
+            (std::vector<std::vector<std::string>>{{"1", ru("ТЕР"), "60"}, {"2", ru("ХИР"), "60"}}));
+  process.SetFilter("STF:NUM > 100000");
+  EXPECT_FALSE(produceReportFiles([&] { return form.Run(); }, {}).written);
+  EXPECT_EQ(form.ends, 1) << "nothing was read, so nothing adds up";
+  process.SetFilter("");
+}
 
 TEST_F(ReportRunnerTest, WithoutAScreenWritesThePdfAndTheCsvAndWithoutAPreviewPrints) {
   std::filesystem::path directory =

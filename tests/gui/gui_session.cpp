@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -37,6 +38,12 @@ std::vector<std::string> split(const std::string& line, char separator) {
 std::string trimmed(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
+}
+
+// The letters of a UTF-8 text: its bytes that do not continue a letter.
+std::size_t letters(const std::string& utf8) {
+  return static_cast<std::size_t>(std::count_if(
+      utf8.begin(), utf8.end(), [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
 }
 
 bool onPath(const std::string& tool) {
@@ -220,10 +227,32 @@ void GuiSession::keys(std::initializer_list<std::string> names) {
   }
 }
 
+std::optional<std::string> GuiSession::focusedEntryValue() {
+  const std::vector<ShownWindow> shown = windows();
+  for (auto window = shown.rbegin(); window != shown.rend(); ++window) {
+    if (window->kind == "frame") continue;
+    const ShownControl* focused = window->control(window->focus);
+    if (focused == nullptr || focused->kind != "entry") return std::nullopt;
+    return focused->value;
+  }
+  return std::nullopt;
+}
+
 void GuiSession::type(const std::string& utf8) {
-  run({"xdotool", "type", "--delay", "120", utf8});
-  std::this_thread::sleep_for(kKeySettle);
-  settle();
+  // A letter that reaches the program after xdotool has mapped its key code to the next letter
+  // is lost (a loaded machine makes it likelier): when the entry with the focus does not show
+  // the text added, what was typed is taken back and typed again.
+  const std::optional<std::string> before = focusedEntryValue();
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    run({"xdotool", "type", "--delay", "120", utf8});
+    std::this_thread::sleep_for(kKeySettle);
+    settle();
+    const std::optional<std::string> after = focusedEntryValue();
+    if (!before || !after || trimmed(*after) == trimmed(*before + utf8)) return;
+    const std::size_t typed = letters(*after) - std::min(letters(*after), letters(*before));
+    if (typed > 0) run({"xdotool", "key", "--repeat", std::to_string(typed), "--delay", "60", "BackSpace"});
+    settle();
+  }
 }
 
 std::string GuiSession::ask(const std::string& command) {

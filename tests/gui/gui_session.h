@@ -87,6 +87,8 @@ class GuiSession {
   GuiSession() = default;
   bool launch(const Options& options, std::string* reason);
   std::string ask(const std::string& command);
+  // The value of the entry that has the focus in the window opened last, if an entry has it.
+  std::optional<std::string> focusedEntryValue();
   void run(std::vector<std::string> arguments);
 
   pid_t display_ = -1;

@@ -511,8 +511,8 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
       title->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       if (!described.group_title.empty()) title->setToolTip(toQt(described.group_title));
       table->setHorizontalHeaderItem(static_cast<int>(column), title);
-      // Widths are in dialog units, a quarter of an average character each. A number cut
-      // short is worse than a narrow column: it keeps room for its digits.
+      // Widths are in dialog units, a quarter of an average character each. A number cut short
+      // is worse than a narrow column: it keeps room for its digits.
       const int digits = numberPositions(described.picture);
       const int least =
           digits > 0 ? (digits + 1) * table->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 8 : 0;
@@ -706,22 +706,18 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
 
 bool QtWindow::pressDefaultButton() {
   QWidget* focused = QApplication::focusWidget();
-  // Enter presses the button that has the focus, as the clerk expects of any button, and keeps
-  // its own meaning in a list and a text of many lines.
-  if (qobject_cast<QAbstractItemView*>(focused) != nullptr ||
+  // Enter presses the button that has the focus, as the clerk expects of any button; an entry
+  // presses the default button itself once its text is taken, and a list and a text of many
+  // lines keep Enter for their own meaning.
+  if (qobject_cast<QLineEdit*>(focused) != nullptr || qobject_cast<QAbstractItemView*>(focused) != nullptr ||
       qobject_cast<QPlainTextEdit*>(focused) != nullptr)
     return false;
   for (const auto& [id, widget] : controls_) {
     if (widget == focused && qobject_cast<QPushButton*>(widget) != nullptr)
       return engine_.userPresses(id_, id);
   }
-  if (qobject_cast<QAbstractButton*>(focused) != nullptr) return false;
-  for (const auto& [id, widget] : controls_) {
-    auto* button = qobject_cast<QPushButton*>(widget);
-    if (button != nullptr && button->isDefault() && button->isEnabled() && button->isVisible())
-      return engine_.userPresses(id_, id);
-  }
-  return false;
+  if (qobject_cast<QAbstractButton*>(focused) != nullptr || default_button_ == 0) return false;
+  return engine_.userPresses(id_, default_button_);
 }
 
 void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control) {

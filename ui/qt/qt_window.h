@@ -57,7 +57,7 @@ class QtWindow : public QObject {
   void refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control);
   void refreshList(ControlId id, const ControlSnapshot& control);
   bool listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers);
-  // Enter in an entry presses the window's default button, in a child window as in a dialog.
+  // Enter on a button presses it; on a combo box or a spin box it presses the default button.
   bool pressDefaultButton();
   QRect topPlacement() const;
   void placeTop(const QRect& at);

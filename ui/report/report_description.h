@@ -112,6 +112,12 @@ struct ReportItem {
   std::uint8_t fill_gray = 0;  // 0: no fill; 1 (black) … 255 (white)
   Length padding = 60;         // between a ruled box and its text
   TotalKind total = TotalKind::kCount;
+  // The value's column in the spreadsheet rows of a detail band: its title there (empty: the
+  // page header's texts above it), and whether it has one at all. A statistical form prints
+  // grouped headings ("высшая" under a heading spanning the categories) and names its
+  // spreadsheet columns plainly ("Высшая").
+  std::string column_title;
+  bool spreadsheet = true;
 };
 
 enum class BandKind : std::uint8_t {

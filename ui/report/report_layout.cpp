@@ -1,6 +1,7 @@
 #include "ui/report/report_layout.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "ui/report/text_lines.h"
 
@@ -22,7 +23,8 @@ std::vector<const CompiledItem*> columnsOf(const CompiledBand& band) {
   std::vector<const CompiledItem*> columns;
   for (const CompiledItem& item : band.items) {
     ItemKind kind = item.item->kind;
-    if (kind == ItemKind::kField || kind == ItemKind::kTotal || kind == ItemKind::kLineNumber) {
+    if ((kind == ItemKind::kField || kind == ItemKind::kTotal || kind == ItemKind::kLineNumber) &&
+        item.item->spreadsheet) {
       columns.push_back(&item);
     }
   }
@@ -89,6 +91,10 @@ ReportLayout::ReportLayout(std::shared_ptr<const CompiledReport> report)
   const CompiledBand* header = report_->band(BandKind::kPageHeader);
   if (header == nullptr) header = report_->band(BandKind::kReportHeader);
   for (const CompiledItem* column : columnsOf(*first_detail_)) {
+    if (!column->item->column_title.empty()) {
+      column_titles_.push_back(column->item->column_title);
+      continue;
+    }
     const Box& at = column->item->at;
     Length centre = at.x + at.width / 2;
     std::vector<const ReportItem*> over;
@@ -271,13 +277,16 @@ void ReportLayout::finishPage() {
 void ReportLayout::place(const CompiledBand& band, std::span<const std::string> values, Length keep_with) {
   if (page_ == nullptr) startPage(values);
   bool detail = band.band->kind == BandKind::kDetail;
-  Prepared prepared = prepare(band, values, body_bottom_ - y_);
-  bool overflows = y_ + prepared.height + keep_with > body_bottom_ || prepared.height < band.band->height;
+  // Measured whole first: a band grown by its wrapped texts past the room left on the page goes
+  // to the next page rather than losing its last lines here.
+  Prepared prepared = prepare(band, values, std::numeric_limits<Length>::max());
+  bool overflows = y_ + prepared.height + keep_with > body_bottom_;
   if (pageHasBody() && (break_pending_ || overflows)) {
     finishPage();
     startPage(values);
-    prepared = prepare(band, values, body_bottom_ - y_);
   }
+  // Only a band taller than a whole page is cut.
+  prepared = prepare(band, values, body_bottom_ - y_);
   break_pending_ = false;
   if (detail) {
     accumulate(values, true);
@@ -316,9 +325,13 @@ void ReportLayout::noteDetailRow(const CompiledBand& band, const Prepared& prepa
     for (const Prepared::Cell& cell : prepared.cells) {
       if (cell.item != column) continue;
       std::string printed;
+      const char* previous_end = nullptr;
       for (std::string_view line : cell.lines) {
-        if (!printed.empty()) printed += ' ';
+        // Lines broken between words join with a space; a word too long for its cell, broken
+        // where the cell ends, joins up again.
+        if (!printed.empty() && line.data() != previous_end) printed += ' ';
         printed += line;
+        previous_end = line.data() + line.size();
       }
       row.push_back(std::move(printed));
     }

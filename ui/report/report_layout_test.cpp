@@ -107,6 +107,23 @@ TEST(ReportLayout, BreaksPagesNumbersThemAndCountsTheLines) {
             (std::vector<std::string>{ru("№"), ru("Фамилия И.О."), ru("Оклад"), ru("Примечание")}));
 }
 
+// A form names its spreadsheet columns itself and leaves out what only the paper needs.
+TEST(ReportLayout, SpreadsheetColumnsTakeTheirOwnTitlesAndMayBeLeftOut) {
+  ReportDescription description = tableReport(employeeList());
+  ReportBand& row = description.bands[2];
+  row.items[2].column_title = ru("Оклад, руб.");
+  row.items[3].spreadsheet = false;
+  ReportLayout layout(compiled(description));
+  const std::string word = ru("ДЛИННАЯФАМИЛИЯБЕЗПРОБЕЛОВ");  // wider than the 50 mm column
+  ASSERT_TRUE(layout.print(kTableRow, std::vector<std::string>{word, "10", ru("примечание")}));
+  ReportPages pages = layout.close();
+  EXPECT_EQ(pages.column_titles, (std::vector<std::string>{ru("№"), ru("Фамилия И.О."), ru("Оклад, руб.")}));
+  EXPECT_EQ(pages.detail_rows, (std::vector<std::vector<std::string>>{{"1", word, "10.00"}}))
+      << "a word broken at the cell's edge is one word in the spreadsheet";
+  EXPECT_TRUE(holds(*pages.pages[0], ru("примечание"))) << "printed all the same";
+  EXPECT_FALSE(holds(*pages.pages[0], word)) << "the word is broken on paper";
+}
+
 TEST(ReportLayout, WrapsLongTextsAndCutsTheOnesThatMayNotGrow) {
   TableReport table = employeeList();
   auto description = tableReport(table);
@@ -122,7 +139,8 @@ TEST(ReportLayout, WrapsLongTextsAndCutsTheOnesThatMayNotGrow) {
   std::vector<const PageText*> note_lines;
   const PageText* second_row = nullptr;
   for (const PageText& text : page.texts) {
-    if (text.clip.x == 1500 + 1200 + 5000 + 2500 && text.text != ru("Примечание")) note_lines.push_back(&text);
+    if (text.clip.x == 1500 + 1200 + 5000 + 2500 && text.text != ru("Примечание"))
+      note_lines.push_back(&text);
     if (text.text == ru("Петров П.П.")) second_row = &text;
   }
   ASSERT_GE(note_lines.size(), 3u) << "the note wraps within its 60 mm";

@@ -18,7 +18,8 @@ ReportItem cell(ReportItem item, Box at) {
 }
 
 bool isNumberPicture(const std::string& picture) {
-  return picture.size() > 1 && (picture[1] == 'n' || picture[1] == 'N' || picture[1] == 'e' || picture[1] == 'E');
+  return picture.size() > 1 &&
+         (picture[1] == 'n' || picture[1] == 'N' || picture[1] == 'e' || picture[1] == 'E');
 }
 
 ReportItem heading(const std::string& text, Box at) {
@@ -55,8 +56,8 @@ ReportDescription tableReport(const TableReport& table) {
   ReportBand titles;
   titles.kind = BandKind::kPageHeader;
   titles.name = "titles";
+  // Grows with a column title wrapped in its narrow column rather than cutting its last words.
   titles.height = grouped ? 2 * line : line;
-  titles.can_grow = false;
   ReportBand row;
   row.kind = BandKind::kDetail;
   row.name = kTableRow;
