@@ -15,6 +15,7 @@ PICTURES=(
   "gui/03-reference-menu.png reference_menu.png"
   "gui/04-position-form.png position_form.png"
   "gui/07-staff-schedule-reopened.png staff_schedule.png"
+  "gui/form17-02-sheet-two-preview.png report_preview.png"
 )
 
 step "running the GUI scenarios"
