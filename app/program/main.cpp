@@ -19,6 +19,7 @@
 #include "runtime/datetime/environment.h"
 #include "runtime/errors/error_state.h"
 #include "ui/qt/qt_engine.h"
+#include "ui/qt/qt_identity.h"
 #include "ui/qt/qt_inspector.h"
 #include "ui/qt/qt_translations.h"
 #include "ui/report/qt/qt_report_output.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
   options.register_procedures = app::registerApplicationProcedures;
 
   ui::qt::installRussianTranslations(application);
+  ui::qt::applyProgramIdentity(application);
   ui::qt::QtEngine engine;
   ui::ScopedWindowEngine installed(engine);
   ui::report::qt::QtReportOutput printing;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "runtime/datetime/char_tables.h"
 #include "runtime/datetime/collation.h"
 #include "runtime/datetime/cp1251_letters.h"
@@ -321,9 +322,20 @@ std::string environmentFileFor(std::string_view program_path) {
   return std::string(program_path.substr(0, dot)) + ".ENV";
 }
 
+std::string startupEnvironmentFile(std::string_view program_path) {
+  std::string beside = environmentFileFor(program_path);
+  if (platform::fileSystem().exists(beside)) return beside;
+  // An installed program lives in PREFIX/bin and its data in PREFIX/share/veltrano.
+  const std::size_t slash = beside.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : beside.substr(0, slash);
+  const std::string name = slash == std::string::npos ? beside : beside.substr(slash + 1);
+  std::string installed = directory + "/../share/veltrano/" + name;
+  return platform::fileSystem().exists(installed) ? installed : beside;
+}
+
 void loadStartupEnvironment(std::string_view program_path) {
   reloadIntlSettings();
-  loadEnvironment(environmentFileFor(program_path));
+  loadEnvironment(startupEnvironmentFile(program_path));
 }
 
 }  // namespace veltrano::runtime

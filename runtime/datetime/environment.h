@@ -45,6 +45,11 @@ void loadEnvironment(std::string_view name);
 // The environment file of a program: its path with the extension replaced by ".ENV".
 std::string environmentFileFor(std::string_view program_path);
 
+// The environment file a program starts with: the one beside it, else the one of that name
+// in ../share/veltrano/ from its directory (where the package installs it), else the one beside
+// it all the same, so that its absence is reported under the expected name.
+std::string startupEnvironmentFile(std::string_view program_path);
+
 // Start-up: the profile's "intl" settings, then the program's environment file.
 void loadStartupEnvironment(std::string_view program_path);
 

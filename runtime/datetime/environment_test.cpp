@@ -249,6 +249,28 @@ TEST_F(Environment, FileBesideTheProgram) {
   EXPECT_EQ(environmentFileFor("veltrano"), "veltrano.ENV");
 }
 
+TEST_F(Environment, StartupFileBesideTheProgramElseWhereThePackageInstallsIt) {
+  const std::filesystem::path bin = directory_ / "bin";
+  const std::filesystem::path share = directory_ / "share" / "veltrano";
+  struct Case {
+    bool beside, installed;
+    std::string expected;
+  };
+  const std::string beside_file = (bin / "prog.ENV").string();
+  const std::string installed_file = (bin / ".." / "share" / "veltrano" / "prog.ENV").string();
+  for (const Case& c : {Case{true, false, beside_file}, Case{true, true, beside_file},
+                        Case{false, true, installed_file}, Case{false, false, beside_file}}) {
+    std::filesystem::remove_all(bin);
+    std::filesystem::remove_all(share);
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(share);
+    if (c.beside) std::ofstream(bin / "prog.ENV") << "VESMON=Ene\n";
+    if (c.installed) std::ofstream(share / "prog.ENV") << "VESMON=Ene\n";
+    EXPECT_EQ(startupEnvironmentFile((bin / "prog").string()), c.expected)
+        << "beside " << c.beside << ", installed " << c.installed;
+  }
+}
+
 TEST_F(Environment, ShippedFileGivesRussianCaseAndOrder) {
   loadEnvironment(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
   ASSERT_EQ(errorCode(), 0);

@@ -4,6 +4,7 @@
 // (select_view.cpp). A walk that ends before the table's count of records says the file is
 // damaged instead of ending as if it were whole.
 #include <cstdio>
+#include <optional>
 
 #include "platform/codepage.h"
 #include "runtime/errors/error_state.h"
@@ -20,12 +21,23 @@
 namespace veltrano::wlk {
 namespace {
 
-// A --field: an expression, or the label of a BLOB, which has no text to compute with.
+// A --field: an expression, or the label of a BLOB, which has no text to compute with. One that
+// names a DATE or TIME field (or an element of one) is written as that field's column is, as a
+// date or a time, rather than as the serial number its expression gives.
 struct FieldColumn {
   std::string label;
   runtime::NodePointer expression;
   int blob = -1;
+  std::optional<FieldReference> date_or_time;
 };
+
+std::optional<FieldReference> dateOrTimeField(const runtime::RecordLayout& layout, const std::string& text) {
+  const std::optional<FieldReference> named = findField(layout, platform::cp1251FromUtf8(text));
+  if (!named) return std::nullopt;
+  const runtime::TypeCode type = layout.field(named->field).type;
+  if (type != runtime::TypeCode::Date && type != runtime::TypeCode::Time) return std::nullopt;
+  return named;
+}
 
 }  // namespace
 
@@ -105,7 +117,7 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
   }
   std::vector<FieldColumn> fields;
   for (const auto& text : field_texts) {
-    FieldColumn column{text, nullptr, -1};
+    FieldColumn column{text, nullptr, -1, dateOrTimeField(file->layout(), text)};
     const int memo = file->memoIndex(platform::cp1251FromUtf8(text));
     if (memo >= 0 &&
         (file->file().memos[static_cast<std::size_t>(memo)]->attributes & storage::kMemoBlob) != 0) {
@@ -167,9 +179,14 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
     } else {
       numeric.clear();
       for (const auto& column : fields) {
-        values.push_back(column.blob >= 0
-                             ? blobText(file->file().memo_values[static_cast<std::size_t>(column.blob)])
-                             : valueText(runtime::evaluateString(*column.expression)));
+        if (column.date_or_time) {
+          values.push_back(columnText(file->layout().field(column.date_or_time->field), file->record(),
+                                      column.date_or_time->element, form));
+        } else {
+          values.push_back(column.blob >= 0
+                               ? blobText(file->file().memo_values[static_cast<std::size_t>(column.blob)])
+                               : valueText(runtime::evaluateString(*column.expression)));
+        }
         numeric.push_back(column.blob < 0 && looksFractional(values.back()));
       }
     }

@@ -79,7 +79,7 @@ TEST_F(WlkValues, InsertRefusesWhatDoesNotReadWholeOrFit) {
   EXPECT_EQ(wlk({"select", "staff", "--field", "STF:ID", "--field", "STF:BORN", "--field", "STF:RATE",
                  "--field", "STF:S", "--field", "STF:FAM"})
                 .out,
-            "12\t80000\t-1.50\t-32768\tКонстант\n");
+            "12\t09.01.2020\t-1.50\t-32768\tКонстант\n");
 }
 
 TEST_F(WlkValues, SelectWritesForPeopleAndSpreadsheets) {
@@ -94,6 +94,13 @@ TEST_F(WlkValues, SelectWritesForPeopleAndSpreadsheets) {
             "2\t\t\t00:00:01\t0\t0\t0\t\\x00\\x00\\x00\\x00\n");
   EXPECT_EQ(wlk({"select", "staff", "--raw", "--field", "STF:BORN", "--field", "STF:AT"}).out,
             "80000\t2910001\n0\t101\n");
+  // A --field naming a date or a time reads as its column does; any other expression is a value.
+  EXPECT_EQ(
+      wlk({"select", "staff", "--csv", "--field", "stf:born", "--field", "STF:AT", "--field", "STF:BORN + 1"})
+          .out,
+      "\xEF\xBB\xBF"
+      "stf:born;STF:AT;STF:BORN + 1\r\n"
+      "09.01.2020;08:05;80001\r\n;00:00:01;1\r\n");
   EXPECT_EQ(wlk({"select", "staff", "--csv", "--filter", "STF:ID=1"}).out,
             "\xEF\xBB\xBF"
             "STF:ID;STF:FAM;STF:BORN;STF:AT;STF:RATE;STF:S;STF:CODE;STF:RAW\r\n"
