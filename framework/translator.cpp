@@ -8,6 +8,7 @@ namespace {
 void translateMenu(const Translator& translator, std::vector<ui::MenuItem>& items) {
   for (ui::MenuItem& item : items) {
     if (!item.text.empty()) item.text = translator.TranslateString(item.text);
+    item.status = translator.TranslateString(item.status);
     translateMenu(translator, item.items);
   }
 }

@@ -54,12 +54,49 @@ bool parseGroup(std::string_view format, std::size_t& at, ListColumn& column, st
   return fail(error, "a column has no picture between \"@\"");
 }
 
+// bracketed -> '[' group+ ']' ['(' width ')'] marks* ['~' title '~']
+bool parseBracketed(std::string_view format, std::size_t& at, ListFormat& result, std::string* error) {
+  const std::size_t first = result.columns.size();
+  ++at;
+  while (at < format.size() && format[at] != ']') {
+    ListColumn column;
+    if (!parseGroup(format, at, column, error)) return false;
+    result.columns.push_back(std::move(column));
+  }
+  if (at >= format.size()) return fail(error, "a group of columns is not closed by \"]\"");
+  if (result.columns.size() == first) return fail(error, "a group of columns holds no column");
+  ++at;
+  std::string title;
+  while (at < format.size() && format[at] != '[' && !isDigit(format[at])) {
+    if (format[at] == '~') {
+      const std::size_t end = format.find('~', at + 1);
+      if (end == std::string_view::npos) return fail(error, "the group's title is not closed by \"~\"");
+      title = std::string(format.substr(at + 1, end - at - 1));
+      at = end + 1;
+      break;
+    }
+    if (format[at] == '(') {
+      const std::size_t end = format.find(')', at + 1);
+      if (end == std::string_view::npos) return fail(error, "the group's width is not closed by \")\"");
+      at = end;
+    }
+    ++at;
+  }
+  for (std::size_t column = first; column < result.columns.size(); ++column)
+    result.columns[column].group_title = title;
+  return true;
+}
+
 }  // namespace
 
 std::optional<ListFormat> parseListFormat(std::string_view format, std::string* error) {
   ListFormat result;
   std::size_t at = 0;
   while (at < format.size()) {
+    if (format[at] == '[') {
+      if (!parseBracketed(format, at, result, error)) return std::nullopt;
+      continue;
+    }
     ListColumn column;
     if (!parseGroup(format, at, column, error)) return std::nullopt;
     result.columns.push_back(std::move(column));

@@ -5,7 +5,10 @@
 // One group per column, in order: a width, an alignment letter with an optional indent in
 // brackets, drawing marks ("|" a right border, "M" a resizable column, "_" an underline), the
 // title between two "~", the title's alignment, and the column's picture between two "@".
-// The picture keeps its leading "@" ("@s20"), the form the picture compiler reads.
+// The picture keeps its leading "@" ("@s20"), the form the picture compiler reads. Columns may
+// stand in brackets under a title of their own, with the group's width in parentheses after it:
+//
+//   "215L(2)|M~Должность~@s60@[31R(5)|M~штат~@n_5.2b@25R(3)|M~занято~@n_5.2b@](59)|M~Количество~"
 #pragma once
 
 #include <optional>
@@ -22,6 +25,7 @@ struct ListColumn {
   std::string picture;   // "@s20"
   bool right_border = false;
   bool resizable = false;
+  std::string group_title;  // the title over the bracketed group the column stands in (1251)
 };
 
 struct ListFormat {
@@ -29,7 +33,7 @@ struct ListFormat {
 };
 
 // Parses a column format. Fails (nothing, and the reason in *error) on an unterminated title
-// or picture and on a group without a picture.
+// or picture, on a group without a picture, and on brackets that do not close or hold nothing.
 std::optional<ListFormat> parseListFormat(std::string_view format, std::string* error = nullptr);
 
 }  // namespace veltrano::ui

@@ -637,6 +637,17 @@ std::vector<WindowId> MemoryEngine::openWindows() const {
   return ids;
 }
 
+std::vector<WindowEngine::ChildWindow> MemoryEngine::childWindows() {
+  std::lock_guard lock(mutex_);
+  std::vector<ChildWindow> children;
+  // Window numbers grow as windows open, so the map's order is the order opened.
+  for (const auto& [id, window] : windows_) {
+    if (window.state.kind == WindowKind::kFrame || window.state.owner_window != 0) continue;
+    children.push_back(ChildWindow{id, window.waiters > 0 && window.events.empty()});
+  }
+  return children;
+}
+
 WindowId MemoryEngine::findWindow(const std::string& label_or_name) const {
   std::lock_guard lock(mutex_);
   for (const auto& [id, window] : windows_) {

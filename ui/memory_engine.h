@@ -33,7 +33,7 @@ struct ControlSnapshot {
   std::vector<std::vector<std::string>> rows;  // lists and combos
   int thumb = 0;
   int visible_rows = 0;
-  PageView pages;  // page views
+  PageView pages;           // page views
   int combo_row = 0;        // combos: the selected row of the drop-down list
   TextSelection selection;  // entries and combos
   bool reports_keystrokes = false;
@@ -115,6 +115,7 @@ class MemoryEngine : public WindowEngine {
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;
   bool arrangeIcons(WindowId frame) override;
+  std::vector<ChildWindow> childWindows() override;
   std::optional<ControlState> controlState(WindowId window, ControlId control) override;
   bool setComboRow(WindowId window, ControlId combo, int row) override;
   std::optional<int> comboRow(WindowId window, ControlId combo) override;

@@ -327,6 +327,23 @@ TEST(ListFormats, OneColumnPerGroupWithTitleAndPicture) {
   EXPECT_EQ(parseListFormat("")->columns.size(), 0u);
 }
 
+TEST(ListFormats, BracketedColumnsStandUnderTheirGroupsTitle) {
+  auto format = parseListFormat(
+      "215L(2)|M~Должность~C(0)@s60@[31R(5)|M~штат~C(0)@n_5.2b@25R(3)|M~занято~C(0)@n_5.2b@](59)|M~"
+      "Количество~"
+      "20R(2)|M~numo~C(0)@n4@");
+  ASSERT_TRUE(format.has_value());
+  ASSERT_EQ(format->columns.size(), 4u);
+  EXPECT_EQ(format->columns[1].width, 31);
+  EXPECT_EQ(format->columns[2].title, "занято");
+  EXPECT_EQ(format->columns[2].group_title, "Количество");
+  EXPECT_EQ(format->columns[0].group_title, "");
+  EXPECT_EQ(format->columns[3].picture, "@n4");
+  EXPECT_EQ(format->columns[3].group_title, "");
+  EXPECT_FALSE(parseListFormat("[80L~T~@s20@"));
+  EXPECT_FALSE(parseListFormat("[]~T~"));
+}
+
 TEST(ListFormats, BrokenGroupsAreRefused) {
   std::string error;
   EXPECT_FALSE(parseListFormat("80L~Title@s20@", &error));

@@ -55,8 +55,13 @@ ThreadTable::ThreadTable() : slots_(std::make_unique<Slot[]>(kThreadSlots)) {
   run_lock_.setOnTaken([this] {
     int slot = slotOfCallingThread();
     switchTo(slot);
-    std::lock_guard lock(mutex_);
-    last_taker_slot_ = slot;
+    std::function<void()> lock_taken;
+    {
+      std::lock_guard lock(mutex_);
+      last_taker_slot_ = slot;
+      lock_taken = lock_taken_;
+    }
+    if (lock_taken) lock_taken();
   });
 }
 
@@ -311,6 +316,11 @@ void ThreadTable::setObserver(ThreadObserver* observer) {
 void ThreadTable::setEndOfThreadCallback(std::function<void()> callback) {
   std::lock_guard lock(mutex_);
   end_of_thread_ = std::move(callback);
+}
+
+void ThreadTable::setLockTakenCallback(std::function<void()> callback) {
+  std::lock_guard lock(mutex_);
+  lock_taken_ = std::move(callback);
 }
 
 int ThreadTable::switchTo(int slot) {

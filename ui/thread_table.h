@@ -100,6 +100,9 @@ class ThreadTable {
   void setObserver(ThreadObserver* observer);
   // Called on every ending thread, after the engine has released the thread's windows.
   void setEndOfThreadCallback(std::function<void()> callback);
+  // Called on the taking thread each time a thread takes the run lock, once its slot is
+  // current: the program brings in the state it keeps per thread (its files' instances).
+  void setLockTakenCallback(std::function<void()> callback);
 
   RunLock& runLock() { return run_lock_; }
   void takeRunLock() { run_lock_.take(); }
@@ -155,6 +158,7 @@ class ThreadTable {
   bool closing_down_ = false;
   ThreadObserver* observer_ = nullptr;
   std::function<void()> end_of_thread_;
+  std::function<void()> lock_taken_;
   std::vector<pthread_t> ended_;  // ended threads not yet joined
 };
 

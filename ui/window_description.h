@@ -84,6 +84,7 @@ struct MenuItem {
   std::vector<MenuItem> items;  // a submenu when not empty
   bool separator = false;
   bool disabled = false;
+  std::string status = {};  // the frame's status bar shows it while the item is highlighted
 };
 
 struct WindowDescription {

@@ -157,6 +157,15 @@ class WindowEngine {
   virtual bool setTimer(WindowId window, int hundredths) = 0;
   virtual bool setStatusText(WindowId window, int zone, const std::string& text) = 0;
 
+  // The procedures' windows (children of the frame and dialogs; tool windows left out), in the
+  // order opened, each with whether its procedure waits for its next event with nothing
+  // queued: what the frame needs to close them all when it closes and to see one refuse.
+  struct ChildWindow {
+    WindowId window = 0;
+    bool waiting = false;
+  };
+  virtual std::vector<ChildWindow> childWindows() { return {}; }
+
   // The frame: tile, cascade and arrange the minimised child windows.
   virtual bool tile(WindowId frame) = 0;
   virtual bool cascade(WindowId frame) = 0;

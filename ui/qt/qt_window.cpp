@@ -80,6 +80,14 @@ bool rightAligned(const std::string& picture) {
          (picture[1] == 'n' || picture[1] == 'N' || picture[1] == 'e' || picture[1] == 'E');
 }
 
+// The characters a number's picture shows ("@n_5.2b": 5), 0 for pictures of other kinds.
+int numberPositions(const std::string& picture) {
+  if (!rightAligned(picture)) return 0;
+  std::size_t at = 2;
+  while (at < picture.size() && (picture[at] < '0' || picture[at] > '9')) ++at;
+  return toInt(picture.substr(at), 0);
+}
+
 QRect rectOf(const Rect& at) {
   return QRect(at.x, at.y, at.width, at.height);
 }
@@ -237,10 +245,15 @@ void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
       QMenu* submenu = nullptr;
       if (auto* bar = qobject_cast<QMenuBar*>(menu)) submenu = bar->addMenu(toQt(item.text));
       if (auto* parent = qobject_cast<QMenu*>(menu)) submenu = parent->addMenu(toQt(item.text));
-      if (submenu != nullptr) buildMenu(item.items, submenu);
+      if (submenu != nullptr) {
+        submenu->menuAction()->setStatusTip(toQt(item.status));
+        buildMenu(item.items, submenu);
+      }
       continue;
     }
     auto* action = new QAction(toQt(item.text), menu);
+    // A frame (QMainWindow) shows an action's status tip in its status bar while it is highlighted.
+    action->setStatusTip(toQt(item.status));
     menu->addAction(action);
     if (item.id != 0) {
       menu_items_[item.id] = action;
@@ -487,11 +500,17 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
       const ListColumn& described = format->columns[column];
       auto* title = new QTableWidgetItem(toQt(described.title));
       title->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      if (!described.group_title.empty()) title->setToolTip(toQt(described.group_title));
       table->setHorizontalHeaderItem(static_cast<int>(column), title);
-      // Widths are in dialog units, a quarter of an average character each.
+      // Widths are in dialog units, a quarter of an average character each. A number cut short
+      // is worse than a narrow column: it keeps room for its digits.
+      const int digits = numberPositions(described.picture);
+      const int least =
+          digits > 0 ? (digits + 1) * table->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 8 : 0;
       if (described.width > 0)
-        table->setColumnWidth(static_cast<int>(column),
-                              described.width * table->fontMetrics().averageCharWidth() / 4 + 8);
+        table->setColumnWidth(
+            static_cast<int>(column),
+            std::max(described.width * table->fontMetrics().averageCharWidth() / 4 + 8, least));
     }
   } else {
     table->setColumnCount(1);
