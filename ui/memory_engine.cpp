@@ -834,17 +834,32 @@ bool MemoryEngine::userKey(WindowId window, int key_code) {
   return true;
 }
 
+namespace {
+
+// A click that lands on a row of a usable list: the list takes the focus and the row is the one
+// under the mouse.
+bool pointAtRow(ControlSnapshot& list, WindowSnapshot& window, int row, bool usable) {
+  if (list.description.kind != ControlKind::kList || !usable) return false;
+  if (row < 1 || row > static_cast<int>(list.rows.size())) return false;
+  window.focus = list.description.id;
+  list.pointed_row = row;
+  return true;
+}
+
+bool alerted(const WindowSnapshot& window, const ControlSnapshot& control, int key_code) {
+  return window.alert_keys.contains(key_code) || control.alert_keys.contains(key_code);
+}
+
+}  // namespace
+
 bool MemoryEngine::userDoubleClicks(WindowId window, ControlId list, int row) {
   return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
-    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
-    if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
-    found.state.focus = list;
-    target.pointed_row = row;
+    if (!pointAtRow(target, found.state, row, usable(found, target))) return false;
     if (target.value != std::to_string(row)) {
       target.value = std::to_string(row);
       queue(found, Event{event::kNewSelection, list, window, 0, 0});
     }
-    if (found.state.alert_keys.contains(key::kDoubleClick) || target.alert_keys.contains(key::kDoubleClick)) {
+    if (alerted(found.state, target, key::kDoubleClick)) {
       queue(found, Event{event::kAlertKey, list, window, key::kDoubleClick, 0});
     } else {
       queue(found, Event{event::kAccepted, list, window, 0, 0});
@@ -855,12 +870,8 @@ bool MemoryEngine::userDoubleClicks(WindowId window, ControlId list, int row) {
 
 bool MemoryEngine::userRightClicks(WindowId window, ControlId list, int row) {
   return changeControl(window, list, [&](Window& found, ControlSnapshot& target) {
-    if (target.description.kind != ControlKind::kList || !usable(found, target)) return false;
-    if (row < 1 || row > static_cast<int>(target.rows.size())) return false;
-    found.state.focus = list;
-    target.pointed_row = row;
-    if (found.state.alert_keys.contains(key::kRightButtonUp) ||
-        target.alert_keys.contains(key::kRightButtonUp))
+    if (!pointAtRow(target, found.state, row, usable(found, target))) return false;
+    if (alerted(found.state, target, key::kRightButtonUp))
       queue(found, Event{event::kAlertKey, list, window, key::kRightButtonUp, 0});
     return true;
   });

@@ -48,6 +48,11 @@ void BrowseManager::ArmAlertKeys() {
 Level BrowseManager::OnEvent(const ui::Event& event) {
   if (killed_ || window() == 0) return kLevelBenign;
   if (POPUP != nullptr && POPUP->TakeEvent(event)) return kLevelBenign;
+  // A fill skipped while the list was hidden happens once it shows.
+  if (LOADPENDING != 0 && listVisible()) {
+    ReloadQueue(kReloadKeepPage);
+    RefreshWindow();
+  }
   for (const SortTab& tab : sort_tabs_) {
     if (event.code == ui::event::kNewSelection && event.control == tab.sheet) {
       ReloadSort(false);

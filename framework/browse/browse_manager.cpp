@@ -3,6 +3,7 @@
 #include "framework/browse/browse_manager.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "framework/driver_calls.h"
 #include "runtime/values/field_value.h"
@@ -196,7 +197,8 @@ void BrowseManager::ReloadQueue(std::uint8_t mode) {
   LOADED = 1;
   LOADPENDING = 0;
   if (CURRENTCHOICE == 0) CURRENTCHOICE = 1;
-  LASTITEMS = visibleRows();
+  // A browse with FILELOADED holds every record of the view; the list scrolls through them itself.
+  LASTITEMS = FILELOADED != 0 ? std::numeric_limits<std::int32_t>::max() / 2 : visibleRows();
   if (Open() != kLevelBenign) {
     LISTQUEUE.clear();
     finishFill();
@@ -209,7 +211,11 @@ void BrowseManager::ReloadQueue(std::uint8_t mode) {
       CURRENTCHOICE = std::clamp<std::int32_t>(CURRENTCHOICE, 1, static_cast<std::int32_t>(LISTQUEUE.size()));
       saved = LISTQUEUE[static_cast<std::size_t>(CURRENTCHOICE - 1)].position;
       VIEWPOSITION = saved;
-      VIEW->resetTo(LISTQUEUE.front().position);
+      if (FILELOADED != 0) {
+        Reset();
+      } else {
+        VIEW->resetTo(LISTQUEUE.front().position);
+      }
     } else {
       VIEW->resetToRecord();
     }
@@ -455,13 +461,17 @@ bool BrowseManager::ReloadSort(bool force) {
     // The new order's locator starts afresh; its filter belongs to it alone.
     if (StepLocator* locator = CurrentOrder().LOCATOR; locator != nullptr) locator->Reset();
   }
-  const bool rows_changed = visibleRows() != LASTITEMS;
+  const bool rows_changed = FILELOADED == 0 && visibleRows() != LASTITEMS;
   const bool range_moved = UseRange();
   const bool reset_changed = resetFieldsChanged();
   if (!(force || changed || rows_changed || range_moved || reset_changed || LOADPENDING != 0 || LOADED == 0))
     return false;
   prepareThumbLimits();
-  if ((LOADED == 0 && STARTATCURRENT == 0) || range_moved) {
+  if (FILELOADED != 0 && (LOADED == 0 || range_moved || changed || reset_changed)) {
+    Reset();
+    LISTQUEUE.clear();
+    ReloadQueue(kReloadPositioned);
+  } else if ((LOADED == 0 && STARTATCURRENT == 0) || range_moved) {
     StepEnd(ui::event::kScrollTop);
   } else if (changed || reset_changed || LOADED == 0) {
     ReloadFromBuffer(!changed);

@@ -30,6 +30,7 @@ struct ListSetup {
   bool ranged = false;   // by department, limited to the department variable
   bool toolbar = false;  // the list and its form with toolbars
   bool popup_and_query = false;
+  bool whole_file = false;  // FILELOADED
 };
 
 const std::vector<ui::ControlId> kNavigation{toolbar::kInsert,   toolbar::kBottom, toolbar::kTop,
@@ -110,6 +111,7 @@ class BrowseTest : public testing::WindowTest {
       browse.SELECTCONTROL = kSelect;
       browse.SELECTING = setup.selecting ? 1 : 0;
       browse.ASKPROCEDURE = kStaffForm;
+      browse.FILELOADED = setup.whole_file ? 1 : 0;
       PopupMenu popup;
       QueryByExample query;
       if (setup.popup_and_query) {
@@ -452,6 +454,40 @@ TEST_F(BrowseTest, TheRightClickMenuActsForTheListsButtonsAndTheQueryFiltersIt) 
   }
   ASSERT_TRUE(thread->idle(window));
   EXPECT_EQ(page(), (Strings{"Бов2", "Бов29"}));
+  finish();
+}
+
+TEST_F(BrowseTest, AHiddenListFillsWhenItShowsAndAWholeFileListMovesOnlyItsSelection) {
+  addCards(30);
+  start();
+  engine.setHidden(window, kList, true);
+  staff.add({{"Бааа", ""}});  // onto the page
+  act(engine.userActivates(window));
+  ui::WindowDescription other;
+  other.label = "Other";
+  const ui::WindowId elsewhere = engine.openWindow(other);
+  act(engine.userActivates(window));
+  act(engine.userActivates(elsewhere));
+  act(engine.userActivates(window));  // a forced refill, skipped: the list is hidden
+  const auto has = [&](const char* surname) {
+    const Strings shown = page();
+    return std::find(shown.begin(), shown.end(), surname) != shown.end();
+  };
+  EXPECT_FALSE(has("Бааа"));
+  engine.closeWindow(elsewhere);
+  engine.setHidden(window, kList, false);
+  act(engine.userFocuses(window, kList));
+  EXPECT_TRUE(has("Бааа")) << "filled once it shows";
+  finish();
+
+  setup.whole_file = true;
+  start();
+  EXPECT_EQ(page().size(), 31u) << "every record";
+  scroll(ui::event::kPageDown);
+  EXPECT_EQ(selectedRow(), 16);
+  scroll(ui::event::kScrollBottom);
+  EXPECT_EQ(selectedRow(), 31);
+  EXPECT_EQ(page().size(), 31u);
   finish();
 }
 

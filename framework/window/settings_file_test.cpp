@@ -74,11 +74,15 @@ TEST_F(SettingsFileTest, AMissingOrDamagedSectionLeavesTheDesignedPlace) {
   EXPECT_EQ(placement().at.width, 300);
 }
 
-TEST_F(SettingsFileTest, AFileThatCannotBeWrittenKeepsNoPlacementAndDoesNoHarm) {
-  settings.Init((directory / "missing" / "veltrano.INI").string());
-  EXPECT_FALSE(settings.UpdateWindow("Karta", window));
-  settings.FetchWindow("Karta", window, true);
-  EXPECT_EQ(placement().at.x, 10);
+TEST_F(SettingsFileTest, AFileThatCannotBeReadOrWrittenKeepsNoPlacementAndDoesNoHarm) {
+  for (const auto& path : {directory / "missing" / "veltrano.INI", directory / "a folder"}) {
+    std::filesystem::create_directories(directory / "a folder");
+    settings.Init(path.string());
+    EXPECT_FALSE(settings.UpdateWindow("Karta", window)) << path;
+    settings.FetchWindow("Karta", window, true);
+    EXPECT_EQ(placement().at.x, 10);
+    EXPECT_EQ(settings.Fetch("Karta", "XPos"), SettingsFile::kUnknown);
+  }
 }
 
 }  // namespace

@@ -39,6 +39,16 @@ int memoIndex(const storage::FileControlBlock* file, std::string_view name) {
   return -1;
 }
 
+ui::ControlDescription described(ui::ControlId id, ui::ControlKind kind, std::string text = {},
+                                 ui::Rect at = {}) {
+  ui::ControlDescription control;
+  control.id = id;
+  control.kind = kind;
+  control.text = std::move(text);
+  control.at = at;
+  return control;
+}
+
 }  // namespace
 
 WindowBuilder::WindowBuilder(std::string_view name, std::string_view label, std::string_view caption) {
@@ -80,12 +90,15 @@ WindowBuilder& WindowBuilder::promptWidth(int width) {
   return *this;
 }
 
-ui::ControlDescription& WindowBuilder::add(ui::ControlDescription control, bool placed) {
+ui::ControlDescription& WindowBuilder::add(ui::ControlDescription control) {
   control.parent = control.parent != 0 ? control.parent : cursor_.parent;
   definition_.window.controls.push_back(std::move(control));
-  if (placed) placed_.push_back(definition_.window.controls.back().id);
-  last_is_field_ = false;
   return definition_.window.controls.back();
+}
+
+void WindowBuilder::addOnWindow(ui::ControlDescription control) {
+  control.parent = 0;
+  definition_.window.controls.push_back(std::move(control));
 }
 
 void WindowBuilder::nextLine(int height) {
@@ -93,37 +106,24 @@ void WindowBuilder::nextLine(int height) {
 }
 
 WindowBuilder& WindowBuilder::sheet(ui::ControlId id, ui::Rect at) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kSheet;
-  control.parent = 0;
-  control.at = at;
   cursor_ = Cursor{};
-  add(std::move(control), false);
+  add(described(id, ui::ControlKind::kSheet, {}, at));
   sheet_ = id;
   sheet_at_ = at;
   return *this;
 }
 
 WindowBuilder& WindowBuilder::tab(ui::ControlId id, std::string_view text) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kTab;
+  ui::ControlDescription control = described(id, ui::ControlKind::kTab, ru(text));
   control.parent = sheet_;
-  control.text = ru(text);
   cursor_ = Cursor{};
-  add(std::move(control), false);
+  add(std::move(control));
   cursor_ = Cursor{id, kGap, kGap, std::max(0, sheet_at_.width - 2 * kGap)};
   return *this;
 }
 
 WindowBuilder& WindowBuilder::group(ui::ControlId id, std::string_view text, ui::Rect at) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kGroup;
-  control.text = ru(text);
-  control.at = at;
-  add(std::move(control), false);
+  add(described(id, ui::ControlKind::kGroup, ru(text), at));
   cursor_ = Cursor{id, kGap, 20, std::max(0, at.width - 2 * kGap)};
   return *this;
 }
@@ -140,7 +140,7 @@ ui::ControlDescription& WindowBuilder::addPrompt(std::string_view text) {
   prompt.kind = ui::ControlKind::kPrompt;
   prompt.text = ru(text);
   prompt.at = {cursor_.x, cursor_.y + 3, prompt_width_ - 6, 20};
-  return add(std::move(prompt), false);
+  return add(std::move(prompt));
 }
 
 int WindowBuilder::widthOf(const FieldBinding& binding) const {
@@ -182,8 +182,7 @@ ui::ControlDescription& WindowBuilder::addField(ui::ControlId id, ui::ControlKin
   control.picture = binding.picture;
   control.at = {cursor_.x + prompt_width_, cursor_.y, width > 0 ? width : widthOf(binding), height};
   definition_.bindings.push_back(std::move(binding));
-  ui::ControlDescription& added = add(std::move(control), true);
-  last_is_field_ = true;
+  ui::ControlDescription& added = add(std::move(control));
   nextLine(height);
   return added;
 }
@@ -239,9 +238,8 @@ WindowBuilder& WindowBuilder::options(
     radio.value_text = ru(value);
     radio.at = {10, y, widest * kWideCharacterWidth + 30, 20};
     y += 22;
-    add(std::move(radio), false);
+    add(std::move(radio));
   }
-  last_is_field_ = true;
   return *this;
 }
 
@@ -275,7 +273,6 @@ WindowBuilder& WindowBuilder::at(ui::Rect at) {
   if (definition_.window.controls.empty()) return *this;
   ui::ControlDescription& last = definition_.window.controls.back();
   last.at = at;
-  std::erase(placed_, last.id);
   return *this;
 }
 
@@ -305,30 +302,19 @@ WindowBuilder& WindowBuilder::prompt(ui::ControlId id, std::string_view text) {
 }
 
 WindowBuilder& WindowBuilder::list(ui::ControlId id, std::string_view format, ui::Rect at) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kList;
+  ui::ControlDescription control = described(id, ui::ControlKind::kList, {}, at);
   control.format = ru(format);
-  control.at = at;
-  add(std::move(control), false);
+  add(std::move(control));
   return *this;
 }
 
 WindowBuilder& WindowBuilder::control(ui::ControlDescription control) {
-  add(std::move(control), false);
+  add(std::move(control));
   return *this;
 }
 
 WindowBuilder& WindowBuilder::button(ui::ControlId id, std::string_view text) {
-  ui::ControlDescription control;
-  control.id = id;
-  control.kind = ui::ControlKind::kButton;
-  control.parent = 0;
-  control.text = ru(text);
-  Cursor kept = cursor_;
-  cursor_ = Cursor{};
-  add(std::move(control), false);
-  cursor_ = kept;
+  addOnWindow(described(id, ui::ControlKind::kButton, ru(text)));
   bottom_buttons_.push_back(id);
   return *this;
 }
@@ -353,16 +339,8 @@ WindowBuilder& WindowBuilder::toolbar(const std::vector<ui::ControlId>& buttons)
   };
   int x = kGap;
   for (const ui::ControlId id : buttons) {
-    ui::ControlDescription control;
-    control.id = id;
-    control.kind = ui::ControlKind::kButton;
-    control.text = std::string(caption(id));
-    control.at = {x, 4, 28, 24};
+    addOnWindow(described(id, ui::ControlKind::kButton, std::string(caption(id)), {x, 4, 28, 24}));
     x += 30;
-    Cursor kept = cursor_;
-    cursor_ = Cursor{};
-    add(std::move(control), false);
-    cursor_ = kept;
   }
   // The lines laid out after it start below it.
   if (cursor_.parent == 0) cursor_.y = std::max(cursor_.y, 40);

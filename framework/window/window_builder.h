@@ -117,7 +117,9 @@ class WindowBuilder {
     int y = 8;
     int width = 0;  // of the container's inside; 0 for the window
   };
-  ui::ControlDescription& add(ui::ControlDescription control, bool placed);
+  ui::ControlDescription& add(ui::ControlDescription control);
+  // A control of the window itself, whatever container the lines are in.
+  void addOnWindow(ui::ControlDescription control);
   ui::ControlDescription& addPrompt(std::string_view text);
   ui::ControlDescription& addField(ui::ControlId id, ui::ControlKind kind, BoundRecord record,
                                    std::string_view field, std::string_view picture, std::uint32_t element,
@@ -127,14 +129,12 @@ class WindowBuilder {
 
   WindowDefinition definition_;
   std::vector<ui::ControlId> bottom_buttons_;
-  std::vector<ui::ControlId> placed_;  // controls given their place by the builder's lines
   std::vector<std::string> errors_;
   Cursor cursor_;
   ui::Rect sheet_at_;
   ui::ControlId sheet_ = 0;
   int prompt_width_ = 120;
   bool sized_ = false;
-  bool last_is_field_ = false;
 };
 
 }  // namespace veltrano::framework

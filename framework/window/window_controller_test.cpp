@@ -166,6 +166,31 @@ TEST_F(FormTest, ClosingAChangedInsertAsksToSaveAndCancelKeepsTheForm) {
   EXPECT_EQ(boxes()[1].default_button, ui::kButtonCancel);
 }
 
+TEST_F(FormTest, ADuplicateKeyIsRefusedWithItsMessageAndTheFormStaysWithNothingWritten) {
+  ASSERT_EQ(staff.manager.Open(), kLevelBenign);
+  runtime::clearRecord(staff.file->layout(), staff.file->record());
+  staff.set("STF:FAM", "Жданов");
+  staff.set("STF:STRACH", "123-456-789 01");
+  ASSERT_EQ(staff.manager.Insert(), kLevelBenign);
+  staff.manager.Close();
+  runtime::clearRecord(staff.file->layout(), staff.file->record());  // primed, as a list primes it
+  auto form = start(kRequestInsert);
+  const ui::WindowId window = form->window("StaffUp");
+  type(window, kFam, "Жуков");
+  type(window, kStrach, "12345678901");
+  engine.userPresses(window, kOk);
+  ASSERT_TRUE(form->idle(window));
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Adding this record creates a duplicate entry for the key: STF:STRACH_KEY");
+  EXPECT_EQ(engine.focus(window), kFam) << "the form stays";
+  // Only the record that reserves the new number is there, blank, as before the clerk pressed OK.
+  EXPECT_EQ(staff.column(disk, "STF:FAM_KEY", "STF:FAM"), (Strings{"", "Жданов"}));
+  type(window, kStrach, "12345678902");
+  engine.userPresses(window, kOk);
+  EXPECT_EQ(form->response(), kResponseCompleted);
+  EXPECT_EQ(staff.column(disk, "STF:FAM_KEY", "STF:FAM"), (Strings{"Жданов", "Жуков"}));
+}
+
 TEST_F(FormTest, ChangeCollidingWithAnotherStationShowsTheirValuesAndDittoBringsBackTheClerks) {
   staff.add({{"Дмитриев", "ТЕР"}});
   StaffTable other(disk, errors);

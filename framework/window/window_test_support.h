@@ -48,6 +48,8 @@ class StaffTable {
     file->addKey("STF:NUM_KEY", {"+STF:NUM"}, storage::kKeyPrimary);
     file->addKey("STF:FAM_KEY", {"+STF:FAM", "+STF:NUM"}, storage::kKeyDup | storage::kKeyNocase);
     file->addKey("STF:OTD_KEY", {"+STF:OTD", "+STF:FAM"}, storage::kKeyDup | storage::kKeyNocase);
+    // Insurance numbers are one a person; a card without one is not in the key.
+    file->addKey("STF:STRACH_KEY", {"+STF:STRACH"}, storage::kKeyOpt);
     file->setAttributes(storage::kFileCreate);
     manager.Init(&file->file(), &errors);
     manager.FILENAMEVALUE = "STAFF";
@@ -56,6 +58,7 @@ class StaffTable {
     manager.RegisterKey(file->key("STF:NUM_KEY"), "STF:NUM_KEY", 1);
     manager.RegisterKey(file->key("STF:FAM_KEY"), "STF:FAM_KEY");
     manager.RegisterKey(file->key("STF:OTD_KEY"), "STF:OTD_KEY");
+    manager.RegisterKey(file->key("STF:STRACH_KEY"), "STF:STRACH_KEY");
     guard.Init(&manager, false);
   }
   ~StaffTable() {
@@ -89,6 +92,7 @@ class StaffTable {
     reader->addKey("STF:NUM_KEY", {"+STF:NUM"}, storage::kKeyPrimary);
     reader->addKey("STF:FAM_KEY", {"+STF:FAM", "+STF:NUM"}, storage::kKeyDup | storage::kKeyNocase);
     reader->addKey("STF:OTD_KEY", {"+STF:OTD", "+STF:FAM"}, storage::kKeyDup | storage::kKeyNocase);
+    reader->addKey("STF:STRACH_KEY", {"+STF:STRACH"}, storage::kKeyOpt);
     std::vector<std::string> values;
     storage::OperationArguments open;
     open.access_mode = 0x42;

@@ -210,19 +210,8 @@ TEST_F(QtWindowsSmoke, TheCardFormWithItsTabsADropDownAndARussianQuestion) {
     form.PRIMARY = &dictionary->guard("KARTA");
     form.ORIGINALREQUEST = framework::kRequestChange;
     form.CANCELACTION = framework::kCancelConfirm;
-    for (const char* reference : {"GRAGD", "NACI", "PASE", "SEMJA", "OBRAZ", "POOBRAZ", "DOOBRAZ", "FAK",
-                                  "KVALIF", "KATEGORI", "ZVANIE", "GODEN", "VOENKOMA"})
-      form.AddFile(&dictionary->guard(reference));
-    struct Filled : framework::RegisteredFileDrop {
-      std::function<void()> fill;
-      framework::Level OnEvent(const ui::Event&) override { return framework::kLevelBenign; }
-      void Reset(bool force) override {
-        if (force) fill();
-      }
-      void Kill() override {}
-    } combos;
-    combos.fill = [&] { testing::fillCardCombos(form.window(), *dictionary, made.combos); };
-    form.AddItem(&combos);
+    testing::CardCombos combos;
+    combos.Init(form, *dictionary, made.combos);
     response = form.Run();
     cards.Close();
     (void)karta;

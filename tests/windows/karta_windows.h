@@ -10,6 +10,7 @@
 
 #include "app/dictionary/dictionary.h"
 #include "framework/browse/browse_manager.h"
+#include "framework/lookup/lookup_combo.h"
 #include "framework/window/window_builder.h"
 #include "framework/window/window_controller.h"
 #include "platform/codepage.h"
@@ -128,7 +129,9 @@ struct CardForm {
   std::vector<CardCombo> combos;
 };
 
-inline CardForm cardForm(app::Dictionary& dictionary) {
+// `more_lists` adds a tab of six more drop-downs over the other reference books, so that a
+// benchmark opens a card with 21 lists filled from files.
+inline CardForm cardForm(app::Dictionary& dictionary, bool more_lists = false) {
   const BoundRecord card = BoundRecord::of(dictionary.file("KARTA").file());
   WindowBuilder form("veltrano$VELTR007", "KartaUp", "Изменить запись");
   form.promptWidth(170);
@@ -196,6 +199,15 @@ inline CardForm cardForm(app::Dictionary& dictionary) {
   form.tab(106, "Дополнительные сведения:");
   entry("Награды поощрения:", "KAR:NAGRADA", "@s40");
   form.text(next++, "Дополнительные сведения:", card, "KAR:DOP_SVED", 5);
+  if (more_lists) {
+    form.tab(107, "Справочники");
+    drop("Основание:", "KAR:PRAVA", "OSNOVA", "160L@s100@");
+    drop("Условия труда:", "KAR:SPESUCHET", "USLOVIE", "80L@s20@");
+    drop("Документ:", "KAR:PRIKAZ_UVOL", "DOCUMENT", "80L@s20@");
+    drop("Вид повышения:", "KAR:POST", "VID_KVAL", "80L@s20@");
+    drop("Результат:", "KAR:STRUKT", "REZULTAT", "80L@s20@");
+    drop("Вид отпуска:", "KAR:OTDELENIE", "OTVID", "80L@s10@");
+  }
   form.end();
   form.okButton(kCardOk, "Ввод");
   form.cancelButton(kCardCancel, "Отмена");
@@ -203,26 +215,30 @@ inline CardForm cardForm(app::Dictionary& dictionary) {
   return made;
 }
 
-// Fills each combo with the values of its reference file, in the file's key order, the way a
-// drop-down list object reads them through a view.
-inline void fillCardCombos(ui::WindowId window, app::Dictionary& dictionary,
-                           const std::vector<CardCombo>& combos) {
-  for (const CardCombo& combo : combos) {
-    storage::DeclaredFile& reference = dictionary.file(combo.reference);
-    framework::ViewManager view;
-    view.Init(framework::ViewDefinition{{}, {&reference.file()}}, &dictionary.guard(combo.reference));
-    view.RegisterSortOrder(reference.file().keys.front());
-    std::vector<std::vector<std::string>> rows;
-    const runtime::FieldDescriptor& value = reference.layout().field(0);
-    view.Reset();
-    while (view.Next() == framework::kLevelBenign) {
-      std::string text = runtime::loadText(value, reference.record());
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-      rows.push_back({std::move(text)});
+// The card's drop-down lists over their reference files, registered with the form: each fills
+// from a view over its reference book when the form opens.
+struct CardCombos {
+  std::vector<std::unique_ptr<runtime::Queue>> queues;
+  std::vector<std::unique_ptr<framework::LookupCombo>> combos;
+
+  // REQUIRES: `form` was described with the card's definition.
+  void Init(framework::WindowController& form, app::Dictionary& dictionary,
+            const std::vector<CardCombo>& lists) {
+    for (const CardCombo& list : lists) {
+      storage::DeclaredFile& reference = dictionary.file(list.reference);
+      const runtime::FieldDescriptor& value = reference.layout().field(0);
+      auto& queue = queues.emplace_back(
+          std::make_unique<runtime::Queue>(runtime::RecordLayoutBuilder().string("ROW", value.size).build()));
+      auto& combo = combos.emplace_back(std::make_unique<framework::LookupCombo>());
+      combo->Init(list.control, *form.bindingOf(list.control),
+                  framework::ViewDefinition{{}, {&reference.file()}}, queue.get(),
+                  &dictionary.guard(list.reference), &form);
+      combo->RegisterSortOrder(reference.file().keys.front());
+      combo->AddField(framework::fieldOf(reference.layout(), reference.record(), 0),
+                      framework::fieldOf(queue->layout(), queue->buffer(), 0));
+      form.AddItem(combo.get());
     }
-    view.Kill();
-    ui::windowEngine().setRows(window, combo.control, rows);
   }
-}
+};
 
 }  // namespace veltrano::testing

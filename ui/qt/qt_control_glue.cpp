@@ -1,7 +1,9 @@
 #include "ui/qt/qt_control_glue.h"
 
 #include <QEvent>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "runtime/picture/picture.h"
 #include "ui/qt/text.h"
@@ -62,6 +64,12 @@ QString inputMaskFor(std::string_view picture) {
 
 void reportFocus(QWidget* widget, MemoryEngine& engine, WindowId window, ControlId control) {
   if (widget != nullptr) new FocusReporter(widget, engine, window, control);
+}
+
+void pressDefaultOnReturn(QLineEdit* entry, MemoryEngine& engine, WindowId window, ControlId button) {
+  QObject::connect(entry, &QLineEdit::returnPressed, entry, [&engine, window, button, entry] {
+    QTimer::singleShot(0, entry, [&engine, window, button] { engine.userPresses(window, button); });
+  });
 }
 
 void reportListMouse(QTableWidget* table, MemoryEngine& engine, WindowId window, ControlId list) {

@@ -7,6 +7,7 @@
 
 #include "ui/memory_engine.h"
 
+class QLineEdit;
 class QTableWidget;
 class QWidget;
 
@@ -20,6 +21,9 @@ QString inputMaskFor(std::string_view picture);
 // The clerk moving into the widget moves the engine's focus there (EVENT:Selected), so that
 // keys alerted for that control reach its procedure.
 void reportFocus(QWidget* widget, MemoryEngine& engine, WindowId window, ControlId control);
+
+// Enter in the entry presses the window's default button, after the entry's own text was taken.
+void pressDefaultOnReturn(QLineEdit* entry, MemoryEngine& engine, WindowId window, ControlId button);
 
 // A double click and the right button on a list's rows, as the engine numbers them.
 void reportListMouse(QTableWidget* table, MemoryEngine& engine, WindowId window, ControlId list);

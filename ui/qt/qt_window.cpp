@@ -192,6 +192,11 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
     // Controls are placed where the description puts them, on the canvas.
     content_ = canvas;
   }
+  if (qobject_cast<QDialog*>(top_) == nullptr) {
+    for (const auto& [control_id, control] : shown.controls) {
+      if (control.description.default_button) default_button_ = control_id;
+    }
+  }
   buildControls(shown);
   top_->installEventFilter(this);
   content_->installEventFilter(this);
@@ -353,6 +358,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       if (rightAligned(control.description.picture)) entry->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       entry->installEventFilter(this);
       entry->setInputMask(inputMaskFor(control.description.picture));
+      if (default_button_ != 0) pressDefaultOnReturn(entry, engine_, id_, default_button_);
       connect(entry, &QLineEdit::textEdited, this,
               [this, id, entry](const QString& text) { reportEdit(id, entry, text); });
       connect(entry, &QLineEdit::editingFinished, this, [this, id, entry] {

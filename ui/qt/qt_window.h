@@ -73,6 +73,8 @@ class QtWindow : public QObject {
   bool applying_ = false;  // changes made by refresh() are not the user's
   bool closing_ = false;
   bool shown_ = false;
+  // A child window has no dialog to press its default button on Enter: its entries do.
+  ControlId default_button_ = 0;
 };
 
 // A key as the engine numbers alerted keys; 0 for keys it does not name.
