@@ -1,11 +1,13 @@
 #include "app/program/application_procedures.h"
 
+#include "app/card/card_procedures.h"
 #include "app/reference/reference_procedures.h"
 
 namespace veltrano::app {
 
 void registerApplicationProcedures(Application& application) {
   reference::registerReferenceProcedures(application);
+  card::registerCardProcedures(application);
 }
 
 }  // namespace veltrano::app

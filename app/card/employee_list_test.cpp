@@ -1,0 +1,125 @@
+// The employee list driven as the clerk drives it: its orders, locators and count, the card
+// called to add and change, the report buttons and the import.
+#include "app/card/employee_list.h"
+
+#include "app/card/card_form.h"
+#include "app/card/card_numbers.h"
+#include "app/card/card_test_support.h"
+#include "app/reference/reference_list.h"
+
+namespace veltrano::app::card {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class EmployeeListTest : public testing::CardTest {
+ protected:
+  void cards() {
+    card("Петров", "Хирург");
+    card("Иванов", "Терапевт");
+    card("Сидоров", "Хирург", true);
+    card("Алексеев");  // no appointment yet: blank in the derived orders' keys
+  }
+};
+
+TEST_F(EmployeeListTest, EveryTabOrdersCurrentEmployeesFindsByItsLocatorAndCountsThem) {
+  {
+    auto thread = run(kEmployeeList);
+    const ui::WindowId empty = thread->window("Karta");
+    EXPECT_TRUE(shown(empty, kEmployeeRows, 1).empty());
+    EXPECT_EQ(value(empty, kEmployeeCount), "") << "a zero count shows nothing";
+    EXPECT_FALSE(engine.snapshot(empty)->wait_cursor);
+  }
+  cards();
+  auto thread = run(kEmployeeList);
+  const ui::WindowId list = thread->window("Karta");
+  EXPECT_EQ(engine.snapshot(list)->caption, ru("Список сотрудников"));
+  struct Case {
+    int tab;
+    Strings surnames;
+    std::string count;
+    std::string typed;
+    std::string found;
+  };
+  const Case cases[] = {
+      {1, {"Алексеев", "Иванов", "Петров"}, "3", "пе", "Петров"},
+      // A card whose position is still blank is not in the order by position.
+      {4, {"Иванов", "Петров"}, "2", "Хир", "Петров"},
+      {1, {"Алексеев", "Иванов", "Петров"}, "3", "и", "Иванов"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tab);
+    ASSERT_TRUE(engine.userChoosesTab(list, kOrderSheet, c.tab));
+    thread->idle(list);
+    EXPECT_EQ(shown(list, kEmployeeRows, 1), c.surnames);
+    EXPECT_EQ(value(list, kEmployeeCount), c.count);
+    type(*thread, list, kFirstLocator + c.tab - 1, c.typed);
+    const int row = std::stoi(value(list, kEmployeeRows));
+    EXPECT_EQ(shown(list, kEmployeeRows, 1)[static_cast<std::size_t>(row - 1)], c.found);
+  }
+  EXPECT_FALSE(engine.snapshot(list)->wait_cursor);
+}
+
+TEST_F(EmployeeListTest, TheCardAddsTheNextNumberRefusesAWrongDateAndItsChangeShowsInTheList) {
+  cards();
+  auto thread = run(kEmployeeList);
+  const ui::WindowId list = thread->window("Karta");
+  ui::WindowId form = open(*thread, list, kEmployeeInsert, "KartaUp");
+  EXPECT_EQ(engine.snapshot(form)->caption, ru("Добавить запись"));
+  EXPECT_EQ(value(form, kCardNumber), "5");
+  type(*thread, form, kCardSurname, "Яковлев");
+  type(*thread, form, after(form, "Дата рождения:"), "31.02.1990");
+  ASSERT_TRUE(engine.userPresses(form, kCardOk));
+  thread->idle(form);
+  EXPECT_NE(engine.findWindow("KartaUp"), 0u) << "no 31 February: the card stays open";
+  type(*thread, form, after(form, "Дата рождения:"), "28.02.1990");
+  finish(*thread, form, kCardOk, list);
+  EXPECT_EQ(shown(list, kEmployeeRows, 1), (Strings{"Алексеев", "Иванов", "Петров", "Яковлев"}));
+  EXPECT_EQ(shown(list, kEmployeeRows, 0).back(), "5");
+  EXPECT_EQ(shown(list, kEmployeeRows, 4).back(), "28.02.1990");
+
+  ASSERT_TRUE(engine.userSelectsRow(list, kEmployeeRows, 3));
+  thread->idle(list);
+  ASSERT_TRUE(engine.userKey(list, ui::key::kControl + ui::key::kEnter));
+  form = thread->window("KartaUp");
+  EXPECT_EQ(engine.snapshot(form)->caption, ru("Изменить запись"));
+  EXPECT_EQ(value(form, kCardSurname), "Петров");
+  type(*thread, form, after(form, "Отчество:"), "Ильич");
+  ASSERT_TRUE(engine.userChoosesTab(form, kCardSheet, 3));
+  type(*thread, form, after(form, "Телефон:"), "55-12-34");
+  finish(*thread, form, kCardOk, list);
+  EXPECT_EQ(shown(list, kEmployeeRows, 3)[2], "Ильич");
+  EXPECT_EQ(onDisk("KARTA", "KAR:TELEFON"), (Strings{"55-12-34", "", "", "", ""}));
+}
+
+TEST_F(EmployeeListTest,
+       AReportButtonIsUsableOnceItsProceduresAreRegisteredAndRunsThemFromTheHighlightedCard) {
+  cards();
+  Strings ran;
+  for (const std::uint16_t report : {std::uint16_t{109}, std::uint16_t{108}, std::uint16_t{107}}) {
+    procedures.Register(report, procedureName(report), [&, report](const framework::ProcedureCall&) {
+      ran.push_back(procedureName(report) + " " + platform::utf8From1251(record("KARTA").text("KAR:FAM")) +
+                    " " + platform::utf8From1251(applicationGlobals().text("otdelenieg")));
+      return framework::kResponseCompleted;
+    });
+  }
+  addRecord("OTDELENI", [&](RecordAccess department) { department.setText("OTD:NOM", ru("Хирургия")); });
+  auto thread = run(kEmployeeList);
+  const ui::WindowId list = thread->window("Karta");
+  EXPECT_FALSE(engine.controlState(list, 6)->enabled) << "VELTR122 is not part of the program";
+  EXPECT_FALSE(engine.controlState(list, 17)->enabled);
+  ASSERT_TRUE(engine.userSelectsRow(list, kEmployeeRows, 2));
+  thread->idle(list);
+  press(*thread, list, 16);
+  EXPECT_EQ(ran, (Strings{"VELTR109 Иванов ", "VELTR108 Иванов "}));
+  // "отделениям": the department chosen first, then the selection of that department.
+  const ui::WindowId departments = open(*thread, list, 21, "OtdelenieFind");
+  ASSERT_NE(departments, 0u);
+  ASSERT_TRUE(engine.userDoubleClicks(departments, reference::kListRows, 1));
+  ASSERT_TRUE(closed("OtdelenieFind"));
+  thread->idle(list);
+  EXPECT_EQ(ran.back(), "VELTR107 Иванов Хирургия");
+}
+
+}  // namespace
+}  // namespace veltrano::app::card
