@@ -121,5 +121,26 @@ TEST_F(EmployeeListTest,
   EXPECT_EQ(ran.back(), "VELTR107 Иванов Хирургия");
 }
 
+TEST_F(EmployeeListTest, ImportAddsKa2sNumberedCardsWithTheSharedFieldsAndSkipsANumberTaken) {
+  card("Петров", "Хирург");
+  const std::pair<int, const char*> imported[] = {
+      {0, "Безномеров"}, {1, "Занятов"}, {7, "Новиков"}, {8, "Орлова"}};
+  for (const auto& [number, surname] : imported) {
+    addRecord("KA2", [&](RecordAccess ka2) {
+      ka2.setInteger("KA2:NUM", number);
+      ka2.setText("KA2:FAM", ru(surname));
+      ka2.setText("KA2:TELEFON", "12-34-56");
+    });
+  }
+  auto thread = run(kEmployeeList);
+  const ui::WindowId list = thread->window("Karta");
+  press(*thread, list, kImportButton);
+  EXPECT_EQ(shown(list, kEmployeeRows, 1), (Strings{"Новиков", "Орлова", "Петров"}));
+  EXPECT_EQ(value(list, kEmployeeCount), "3");
+  EXPECT_EQ(onDisk("KARTA", "KAR:NUM"), (Strings{"1", "7", "8"}));
+  EXPECT_EQ(onDisk("KARTA", "KAR:TELEFON"), (Strings{"", "12-34-56", "12-34-56"}));
+  EXPECT_EQ(onDisk("KARTA", "KAR:POST"), (Strings{"Хирург", "", ""})) << "nothing of the highlighted card";
+}
+
 }  // namespace
 }  // namespace veltrano::app::card
