@@ -96,7 +96,7 @@ class CardTest : public app::testing::DictionaryTest {
   }
 
   // Every record of a file as the values of one field, read through a control block of its own.
-  std::vector<std::string> onDisk(std::string_view label, std::string_view field) {
+  std::vector<std::string> onDisk(std::string_view label, std::string_view field, std::uint32_t element = 0) {
     const FileSpec* spec = nullptr;
     for (const FileSpec& candidate : dictionaryFiles()) spec = candidate.label == label ? &candidate : spec;
     auto file = declareDictionaryFile(*spec, driver);
@@ -106,7 +106,7 @@ class CardTest : public app::testing::DictionaryTest {
     std::vector<std::string> values;
     storage::fileStatement(storage::Operation::SetFile, file->file());
     while (storage::fileStatement(storage::Operation::Next, file->file()), runtime::errorCode() == 0)
-      values.push_back(platform::utf8From1251(RecordAccess(*file).text(field)));
+      values.push_back(platform::utf8From1251(RecordAccess(*file).text(field, element)));
     storage::fileStatement(storage::Operation::Close, file->file());
     return values;
   }

@@ -75,6 +75,8 @@ DismissedList::DismissedList(const Application& application) : application_(appl
   browse_.RegisterLocator(&surname_, kDismissedLocator);
   for (std::string_view column : kColumns) browse_.AddField(reference::fileField(karta, column));
   browse_.ShowCountIn(kDismissedCount);
+  // Back in the list after working elsewhere, the clerk sees what other stations changed.
+  RESETONGAINFOCUS = 1;
   browse_.POPUP = &popup_;
 }
 

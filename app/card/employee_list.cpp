@@ -45,6 +45,8 @@ EmployeeList::EmployeeList(const Application& application) : application_(applic
     browse_.AddField(reference::fileField(karta, column), column == "KAR:NUM" ? kNumberPicture : "");
   }
   browse_.ShowCountIn(kEmployeeCount);
+  // Back in the list after working elsewhere, the clerk sees what other stations changed.
+  RESETONGAINFOCUS = 1;
   browse_.SELECTCONTROL = kEmployeeSelect;
   browse_.HIDESELECT = 1;
   browse_.INSERTCONTROL = kEmployeeInsert;
