@@ -1,10 +1,13 @@
 #include "storage/declaration_parser.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
 #include "runtime/values/type_codes.h"
+#include "storage/declaration_check.h"
 #include "storage/file_name.h"
 
 namespace veltrano::storage {
@@ -171,6 +174,7 @@ struct KeySpec {
 };
 
 struct MemoSpec {
+  int line = 0;
   std::string label;
   std::uint32_t size = 0;
   std::uint8_t attributes = 0;
@@ -193,6 +197,7 @@ class Parser {
       if (!keyOrMemoLine(line)) return nullptr;
     }
     if (at >= lines.size()) return failAt(lines.back().number, "RECORD is missing");
+    record_line_ = lines[at].number;
     ++at;
     int depth = 0;
     bool record_closed = false;
@@ -218,21 +223,69 @@ class Parser {
       return failAt(at < lines.size() ? lines[at].number : lines.back().number, "END of the file is missing");
     }
     if (at + 1 < lines.size()) return failAt(lines[at + 1].number, "text after the declaration");
-    auto declared = DeclaredFile::make(label_, fields_.build());
+    const auto layout = fields_.build();
+    if (!fieldsFit(layout)) return nullptr;
+    if (keys_.size() > kMostKeys) return failAt(keys_[kMostKeys].line, "a file has at most 240 keys");
+    if (memos_.size() > kMostMemos) return failAt(memos_[kMostMemos].line, "a file has at most 255 memos");
+    auto declared = DeclaredFile::make(label_, layout);
     declared->setAttributes(attributes_);
     if (name_) declared->setName(*name_);
     declared->file().driver_options = options_;
     for (const auto& memo : memos_)
       declared->addMemo(memo.label, memo.size, memo.attributes, memo.external_name);
     for (const auto& key : keys_) {
-      if (declared->addKey(key.label, key.components, key.attributes, key.external_name) == nullptr) {
-        return failAt(key.line, "a key component names no field");
+      const auto* added = declared->addKey(key.label, key.components, key.attributes, key.external_name);
+      if (added == nullptr) return failAt(key.line, "a key component names no field");
+      std::size_t length = 0;
+      for (const auto component : added->components) {
+        length += declared->layout().field(static_cast<std::size_t>(std::abs(component)) - 1).size;
+      }
+      if (const std::size_t longest = longestKeyValue(added->unique()); length > longest) {
+        return failAt(key.line, "key " + key.label + " is " + std::to_string(length) + " bytes long; a " +
+                                    (added->unique() ? "unique" : "DUP") + " key may be at most " +
+                                    std::to_string(longest));
       }
     }
     return declared;
   }
 
  private:
+  static constexpr std::size_t kMostKeys = 240;
+  static constexpr std::size_t kMostMemos = 255;
+  static constexpr std::uint64_t kLargestRecord = 15000;
+
+  // Every field within the record, an OVER field within the field it overlays, a GROUP's members
+  // within the group: otherwise the table could not be read back as declared.
+  bool fieldsFit(const runtime::RecordLayout& layout) {
+    if (layout.size() > kLargestRecord) {
+      return failAt(record_line_, "the record is " + std::to_string(layout.size()) +
+                                      " bytes; a record holds at most 15000"),
+             false;
+    }
+    for (std::size_t i = 0; i < layout.fieldCount(); ++i) {
+      const auto& field = layout.field(i);
+      const int line = field_lines_[i];
+      const std::uint64_t end = std::uint64_t{field.offset} + field.size;
+      if (field.over >= 0) {
+        const auto& target = layout.field(static_cast<std::size_t>(field.over));
+        if (field.size > target.size) {
+          return failAt(line, field.name + " (" + std::to_string(field.size) + " bytes) is larger than " +
+                                  target.name + " (" + std::to_string(target.size) +
+                                  " bytes), which it overlays"),
+                 false;
+        }
+      }
+      if (field.parent >= 0) {
+        const auto& group = layout.field(static_cast<std::size_t>(field.parent));
+        if (field.offset < group.offset || end > std::uint64_t{group.offset} + group.size) {
+          return failAt(line, field.name + " lies outside its GROUP " + group.name), false;
+        }
+      }
+      if (end > layout.size()) return failAt(line, field.name + " lies beyond the end of the record"), false;
+    }
+    return true;
+  }
+
   std::nullptr_t failAt(int line, std::string_view why) {
     if (error_) *error_ = "line " + std::to_string(line) + ": " + std::string(why);
     return nullptr;
@@ -316,10 +369,12 @@ class Parser {
     }
     if (head.name == "MEMO" || head.name == "BLOB") {
       MemoSpec memo;
+      memo.line = line.number;
       memo.label = line.label;
       if (head.name == "MEMO") {
         const auto size = head.arguments ? number(*head.arguments) : std::nullopt;
         if (!size || *size == 0) return failAt(line.number, "MEMO needs its size"), false;
+        if (*size > 0xFFFF) return failAt(line.number, "a MEMO holds at most 65535 bytes"), false;
         memo.size = *size;
       } else {
         if (head.arguments) return failAt(line.number, "BLOB takes no size"), false;
@@ -355,6 +410,7 @@ class Parser {
       }
     }
     bool group = false;
+    std::uint32_t element_size = 0;
     switch (*type) {
       case TypeCode::String:
       case TypeCode::Cstring:
@@ -371,6 +427,8 @@ class Parser {
           length = number(argument);
         }
         if (!length || *length == 0) return failAt(line.number, "bad string length"), std::nullopt;
+        if (*length > kLargestRecord) return failAt(line.number, "bad string length"), std::nullopt;
+        element_size = *length;
         fields_.field(line.label, *type, *length);
         if (!picture.empty()) fields_.picture(picture);
         break;
@@ -384,6 +442,7 @@ class Parser {
         if (!digits || !places || *digits == 0 || *digits > 31 || *places > *digits || parts.size() > 2) {
           return failAt(line.number, "bad decimal digits"), std::nullopt;
         }
+        element_size = runtime::decimalBytes(*digits);
         if (*type == TypeCode::Decimal) {
           fields_.decimal(line.label, static_cast<std::uint8_t>(*digits), static_cast<std::uint8_t>(*places));
         } else {
@@ -401,6 +460,7 @@ class Parser {
         const std::uint32_t width = runtime::fixedWidth(*type);
         if (width == 0 || head.arguments)
           return failAt(line.number, "type " + head.name + " cannot be a field"), std::nullopt;
+        element_size = width;
         fields_.scalar(line.label, *type);
         break;
       }
@@ -409,12 +469,18 @@ class Parser {
       const auto& item = (*items)[i];
       if (item.name == "DIM" && item.arguments && !group) {
         std::vector<std::uint32_t> dimensions;
+        std::uint64_t elements = 1;
         for (const auto& part : splitArguments(*item.arguments)) {
           const auto dimension = number(part);
           if (!dimension || *dimension == 0 || *dimension > 15000) {
             return failAt(line.number, "bad dimension"), std::nullopt;
           }
           dimensions.push_back(*dimension);
+          elements *= *dimension;
+          if (elements * std::max<std::uint32_t>(element_size, 1) > kLargestRecord) {
+            return failAt(line.number, "the array is larger than a record may be (15000 bytes)"),
+                   std::nullopt;
+          }
         }
         fields_.dim(std::move(dimensions));
       } else if (item.name == "OVER" && item.arguments) {
@@ -432,6 +498,7 @@ class Parser {
       }
     }
     labels_.push_back(line.label);
+    field_lines_.push_back(line.number);
     return group;
   }
 
@@ -444,6 +511,8 @@ class Parser {
   std::vector<MemoSpec> memos_;
   runtime::RecordLayoutBuilder fields_;
   std::vector<std::string> labels_;
+  std::vector<int> field_lines_;  // the line of each field of fields_, in order
+  int record_line_ = 0;
 };
 
 }  // namespace

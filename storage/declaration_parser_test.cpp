@@ -74,6 +74,17 @@ TEST(DeclarationParser, MalformedDeclarationsSayWhereAndWhy) {
       {"T FILE\n RECORD\nT:A LONG\n END\n END\nX\n", "line 6: text after the declaration"},
       {"T FILE\nT:M MEMO\n RECORD\n END\n END\n", "line 2: MEMO needs its size"},
       {"T FILE\n RECORD\nT:D DECIMAL(40,2)\n END\n END\n", "line 3: bad decimal digits"},
+      {"T FILE\n RECORD\nT:A LONG\nT:B STRING(40),OVER(T:A)\n END\n END\n",
+       "line 4: T:B (40 bytes) is larger than T:A (4 bytes), which it overlays"},
+      {"T FILE\n RECORD\nT:A LONG\nT:G GROUP\nT:B SHORT,OVER(T:A)\n END\n END\n END\n",
+       "line 5: T:B lies outside its GROUP T:G"},
+      {"T FILE\n RECORD\nT:A STRING(8000)\nT:B STRING(8000)\n END\n END\n",
+       "line 2: the record is 16000 bytes; a record holds at most 15000"},
+      {"T FILE\n RECORD\nT:A LONG,DIM(100,100)\n END\n END\n",
+       "line 3: the array is larger than a record may be (15000 bytes)"},
+      {"T FILE\nT:M MEMO(70000)\n RECORD\n END\n END\n", "line 2: a MEMO holds at most 65535 bytes"},
+      {"T FILE\nT:K KEY(T:A,T:A,T:A),DUP\n RECORD\nT:A STRING(6000)\n END\n END\n",
+       "line 2: key T:K is 18000 bytes long; a DUP key may be at most 7527"},
   };
   for (const auto& [text, expected] : cases) {
     std::string error;

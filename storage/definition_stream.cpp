@@ -299,7 +299,10 @@ std::optional<runtime::RecordLayout> layoutOf(const TableDefinition& definition)
   std::uint32_t running = 0;
   std::vector<const FieldDefinition*> earlier;
   for (const auto& field : definition.fields) {
-    while (!groups.empty() && (field.overlay == 0 || field.offset >= groups.back().end)) {
+    // A group ends at the first field outside its bytes, and once its members have filled it: an
+    // OVER field that follows (of the group, or of a field before it) was declared after its END.
+    while (!groups.empty() &&
+           (field.overlay == 0 || field.offset >= groups.back().end || running >= groups.back().end)) {
       builder.endGroup();
       groups.pop_back();
     }

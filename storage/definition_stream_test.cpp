@@ -108,6 +108,18 @@ TEST(DefinitionStream, StoredDefinitionLaysOutTheSameRecord) {
   EXPECT_EQ(definitionOf(again->file()), definition);
   EXPECT_EQ(layout->field(7).over, 5);
   EXPECT_EQ(layout->field(3).parent, 2);
+  // OVER fields declared after a group's END stay outside it.
+  runtime::RecordLayoutBuilder fields;
+  fields.scalar("X:A", TypeCode::Long)
+      .beginGroup("X:G")
+      .string("X:G1", 3)
+      .scalar("X:G2", TypeCode::Byte)
+      .endGroup();
+  fields.string("X:O", 4).over("X:G").scalar("X:P", TypeCode::Short).over("X:A");
+  const auto after_group = layoutOf(definitionOf(DeclaredFile::make("X", fields.build())->file()));
+  ASSERT_TRUE(after_group);
+  EXPECT_EQ(after_group->field(4).parent, -1);
+  EXPECT_EQ(after_group->field(5).parent, -1);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "storage/memory_entry_tree.h"
+#include "storage/storage_failure.h"
+#include "storage/wendlock_entries.h"
 
 namespace veltrano::storage {
 namespace {
@@ -16,9 +18,9 @@ std::vector<std::uint8_t> b(std::initializer_list<int> values) {
 }
 
 TEST(EntryOrder, UnsignedBytesThenShorterFirst) {
-  EXPECT_LT(compareKeys(b({0x01}), b({0xFF})), 0);      // unsigned: 0xFF is large
+  EXPECT_LT(compareKeys(b({0x01}), b({0xFF})), 0);  // unsigned: 0xFF is large
   EXPECT_LT(compareKeys(b({0x7F, 0xFF}), b({0x80})), 0);
-  EXPECT_LT(compareKeys(b({1, 2}), b({1, 2, 0})), 0);   // a prefix sorts first
+  EXPECT_LT(compareKeys(b({1, 2}), b({1, 2, 0})), 0);  // a prefix sorts first
   EXPECT_EQ(compareKeys(b({1, 2}), b({1, 2})), 0);
   EXPECT_EQ(compareKeys(b({}), b({})), 0);
   EXPECT_LT(compareKeys(b({}), b({0})), 0);
@@ -75,6 +77,27 @@ TEST(MemoryEntryTree, InsertReplacesAndEraseRemoves) {
   EXPECT_TRUE(tree.erase(b({5})));
   EXPECT_FALSE(tree.erase(b({5})));
   EXPECT_FALSE(tree.find(b({5}), entry));
+}
+
+// A damaged tree can show an entry that erasing by its key does not find: clearing a range of
+// keys must fail then, not look at the same entry for ever.
+TEST(MemoryEntryTree, ClearingARangeTheTreeCannotEraseFails) {
+  struct Damaged final : EntryTree {
+    MemoryEntryTree shown;
+    bool find(std::span<const std::uint8_t> key, Entry& out) override { return shown.find(key, out); }
+    bool seek(std::span<const std::uint8_t> key, Seek where, Entry& out) override {
+      return shown.seek(key, where, out);
+    }
+    void insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) override {
+      shown.insert(key, data);
+    }
+    bool erase(std::span<const std::uint8_t>) override { return false; }
+    std::uint32_t lastNumber() const override { return shown.lastNumber(); }
+    void setLastNumber(std::uint32_t number) override { shown.setLastNumber(number); }
+  } tree;
+  tree.insert(b({7, 1}), {});
+  Entry scratch;
+  EXPECT_THROW(entries::eraseAll(tree, b({7}), scratch), StorageFailure);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 namespace veltrano::storage {
 
-OperationLock::OperationLock(OperationGate& gate, bool changes) : gate_(gate), changes_(changes) {
+OperationLock::OperationLock(OperationGate& gate, bool changes, bool wait)
+    : gate_(gate), changes_(changes), wait_(wait) {
   if (OperationLock* run = gate.runOfThisThread(); run != nullptr) {
     if (!changes) {
       borrowed_from_ = run;
@@ -26,7 +27,8 @@ bool OperationLock::take() {
   LockOutcome outcome = LockOutcome::Granted;
   taken_policy_ = gate_.policy_;
   if (taken_policy_ == LockPolicy::Full) {
-    outcome = changes_ ? gate_.locks_.lock(writerByteRange(), LockPatience::forever())
+    outcome = changes_ ? gate_.locks_.lock(writerByteRange(),
+                                           wait_ ? LockPatience::forever() : LockPatience::none())
                        : gate_.locks_.lockReaderSlot();
   }
   if (outcome != LockOutcome::Granted) {

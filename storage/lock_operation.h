@@ -70,8 +70,9 @@ class OperationGate {
 
 class OperationLock final : public LockWaitHook {
  public:
-  // Takes the lock, waiting; `ok()` is false when the operating system refused a lock request.
-  OperationLock(OperationGate& gate, bool changes);
+  // Takes the lock, waiting; `ok()` is false when the operating system refused a lock request
+  // (or, with `wait` false, when another thread or station holds the writer byte).
+  OperationLock(OperationGate& gate, bool changes, bool wait = true);
   ~OperationLock() override;
   OperationLock(const OperationLock&) = delete;
   OperationLock& operator=(const OperationLock&) = delete;
@@ -89,6 +90,7 @@ class OperationLock final : public LockWaitHook {
 
   OperationGate& gate_;
   const bool changes_;
+  const bool wait_;
   LockPolicy taken_policy_ = LockPolicy::None;  // the gate's policy when the lock was taken
   bool held_ = false;
   bool ok_ = false;

@@ -26,10 +26,7 @@ void memoContentsFromStored(std::vector<std::uint8_t>& contents, bool blob, bool
 
 void removeMemoChunks(EntryTree& tree, const MemoPlace& place, Entry& scratch) {
   const auto first = entries::memoKey(place.table, place.record, place.memo, 0);
-  const std::span<const std::uint8_t> prefix(first.data(), 10);
-  while (tree.seek(first, Seek::AtOrAfter, scratch) && entries::startsWith(scratch.key(), prefix)) {
-    tree.erase(scratch.key());
-  }
+  entries::eraseAll(tree, std::span<const std::uint8_t>(first.data(), 10), scratch);
 }
 
 void writeMemoChunks(EntryTree& tree, const MemoPlace& place, std::span<const std::uint8_t> stored,

@@ -73,6 +73,11 @@ class PageFile final : public EntryTree {
   // keys starting with a number always sort before the name entries.
   void setLastNumber(std::uint32_t number) override;
 
+  // Whether the tree and the page runs describe each other: every page of the runs is reached
+  // from the root once, at the level its parent gives. One line per problem (empty when they
+  // agree); a page that cannot be read is raised as a storage failure. For checks.
+  std::vector<std::string> checkPages();
+
   bool hasChanges() const;
   // The whole update (steps 1–5). 0, or the operating-system error of a failed write (5 for a
   // short one, or for a file opened read-only). After an error nothing half-done is visible:

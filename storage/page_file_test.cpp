@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "storage/memory_entry_tree.h"
 #include "storage/page_file_testing.h"
 #include "storage/storage_failure.h"
@@ -85,32 +87,58 @@ TEST(PageFileOpen, WrongOwnerPasswordIsNotAStorageFile) {
   EXPECT_EQ(Bytes(entry.data().begin(), entry.data().end()), bytesOf("v"));
 }
 
-TEST(PageFileEntries, RefusesEntriesNoPageHolds) {
+// Entries of every length the tree stores go in, split, move and come back, however many share
+// long prefixes (their separators are then nearly as long as the keys); longer ones are refused
+// before anything changes: 1678 for an entry no page of 59 units holds or a key an index page
+// cannot hold twice, 824 for an entry of 15094 bytes or more.
+TEST(PageFileEntries, EntriesAcrossTheWholeRangeAreStoredAndLongerOnesRefused) {
   testing::ScratchDirectory directory;
-  auto file = openFile(directory.file("big.wlk"));
-  try {
-    file->insert(Bytes(10), Bytes(15084));
-    FAIL() << "an entry of 15094 bytes was accepted";
-  } catch (const StorageFailure& failure) {
-    EXPECT_EQ(failure.number(), 824);
+  const auto path = directory.file("big.wlk");
+  auto file = openFile(path);
+  MemoryEntryTree model;
+  std::mt19937 random(2406);
+  auto longest = [&](std::size_t largest) {
+    return testing::roll(random, 3) == 0 ? largest - testing::roll(random, 8)
+                                         : 1 + testing::roll(random, static_cast<std::uint32_t>(largest));
+  };
+  for (std::uint32_t i = 0; i < 300; ++i) {
+    Bytes key(std::max<std::size_t>(longest(kLargestStoredKey), 4), 'S');
+    storeBe32(key.data() + key.size() - 4, i);
+    const Bytes data = testing::randomData(random, longest(kLargestStoredEntry - key.size()));
+    file->insert(key, data);
+    model.insert(key, data);
+    if (i % 7 == 3) {
+      Entry victim;
+      if (model.seek(testing::randomData(random, 40), Seek::AtOrAfter, victim)) {
+        const Bytes gone(victim.key().begin(), victim.key().end());
+        ASSERT_EQ(file->erase(gone), model.erase(gone));
+      }
+    }
+    if (i % 25 == 24) {
+      ASSERT_EQ(file->flush(), 0);
+    }
   }
-  try {
-    file->insert(Bytes(10), Bytes(15080));
-    FAIL() << "an entry longer than a page was accepted";
-  } catch (const StorageFailure& failure) {
-    EXPECT_EQ(failure.number(), 1678);
-  }
-  // The largest entry that fits is kept in a page of 59 units, and comes back.
-  const Bytes key(10, 7);
-  Bytes data(15076);
-  std::mt19937 random(1);
-  for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
-  file->insert(key, data);
   ASSERT_EQ(file->flush(), 0);
-  Entry entry;
-  ASSERT_TRUE(file->find(key, entry));
-  EXPECT_EQ(Bytes(entry.data().begin(), entry.data().end()), data);
-  EXPECT_EQ(file->header().runs.end[kLargestClass] - file->header().runs.start[kLargestClass], 59u);
+  file.reset();
+  file = openFile(path);
+  ASSERT_TRUE(testing::sameEntries(*file, model));
+  const struct {
+    std::size_t key, data;
+    int failure;
+  } refused[] = {{10, kLargestStoredEntry - 9, 1678},
+                 {10, kEntryLengthLimit - 11, 1678},
+                 {10, kEntryLengthLimit - 10, 824},
+                 {kLargestStoredKey + 1, 0, 1678}};
+  for (const auto& entry : refused) {
+    try {
+      file->insert(Bytes(entry.key, 1), Bytes(entry.data, 2));
+      ADD_FAILURE() << "an entry of " << entry.key + entry.data << " bytes was accepted";
+    } catch (const StorageFailure& failure) {
+      EXPECT_EQ(failure.number(), entry.failure) << entry.key << " + " << entry.data;
+    }
+    EXPECT_FALSE(file->hasChanges());
+  }
+  EXPECT_TRUE(testing::sameEntries(*file, model));
 }
 
 TEST(PageFileEntries, NumberCounterStopsBeforeNameEntries) {

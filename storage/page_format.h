@@ -18,6 +18,14 @@ inline constexpr int kRunCount = 60;  // run 0 holds no pages; runs 1–59 hold 
 inline constexpr int kLargestClass = 59;
 inline constexpr std::size_t kLargestPageBytes = kLargestClass * kUnitBytes;  // 15104
 inline constexpr std::size_t kEntryLengthLimit = 15094;                       // entries are shorter
+// The longest entry a page of 59 units holds alone (beside its flag byte and both lengths): a
+// longer one, up to the format's limit, could only be stored in a page packed below 59 units,
+// which its bytes decide, so this system never writes one. And the longest key: an index page
+// must hold two beside their child numbers, or a level of the tree could need as many index
+// pages as the level below and the tree would never end.
+inline constexpr std::size_t kLargestStoredEntry = kLargestPageBytes - kPageHeaderBytes - 5;  // 15086
+inline constexpr std::size_t kLargestStoredKey =
+    (kLargestPageBytes - kPageHeaderBytes - 2 * (kChildNumberBytes + 5)) / 2;  // 7536
 inline constexpr std::size_t kCipherBlockBytes = 64;
 inline constexpr std::uint8_t kFillByte = 0xB0;
 inline constexpr std::uint32_t kNoPage = 0xFFFFFFFF;  // the root of an empty tree

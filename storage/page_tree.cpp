@@ -2,6 +2,8 @@
 // split when they grow past their split size and merged with a neighbour when they shrink, and the
 // placing of changed pages in their runs when an update is written.
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
 #include "storage/page_file.h"
 #include "storage/page_runs.h"
@@ -30,10 +32,22 @@ std::size_t mergeBelow(const Page& page) {
 std::size_t mergeUpTo(const Page& page) {
   return splitBytes(page) * 3 / 4;
 }
-// The largest entry a leaf of 59 units holds (flag byte and both lengths), and the largest key
-// an index page of 59 units holds beside its child number.
-constexpr std::size_t kLargestEntry = kLargestPageBytes - kPageHeaderBytes - 5;
-constexpr std::size_t kLargestKey = kLargestEntry - kChildNumberBytes;
+// Whether a page that grew must split. A leaf splits past its split size. An index page splits
+// past its split size only with four entries or more, so that each half keeps two: a split of
+// the root must leave the new root fewer entries than the old had, or large keys (a few to a
+// page) would add levels without end; past the largest page it splits with any two.
+bool mustSplit(const Page& page) {
+  if (page.count() < 2) return false;
+  const std::size_t size = page.encodedSize();
+  if (page.isLeaf()) return size > kLeafSplitBytes;
+  return (size > kIndexSplitBytes && page.count() >= 4) || size > kLargestPageBytes;
+}
+
+std::size_t splitAt(const Page& page) {
+  const std::size_t point = page.splitPoint();
+  if (page.isLeaf() || page.count() < 4) return point;
+  return std::clamp<std::size_t>(point, 2, page.count() - 2);
+}
 
 // The shortest prefix of `right` that still sorts after `left`. REQUIRES: left < right.
 std::span<const std::uint8_t> shortestSeparator(std::span<const std::uint8_t> left,
@@ -245,7 +259,7 @@ void PageFile::insert(std::span<const std::uint8_t> key, std::span<const std::ui
   forgetLeaves();
   const std::size_t length = key.size() + data.size();
   if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
-  if (length > kLargestEntry || key.size() > kLargestKey) fail(failure::kPageTooLarge);
+  if (length > kLargestStoredEntry || key.size() > kLargestStoredKey) fail(failure::kPageTooLarge);
   if (header_.root == kNoPage) {
     CachedPage& leaf = newPage(0);
     leaf.insertAt(0, key, data);
@@ -268,13 +282,13 @@ void PageFile::splitUpward() {
   std::size_t depth = path_.size();
   while (depth-- > 0) {
     CachedPage& grown = page(path_[depth].id, -1);
-    if (grown.encodedSize() <= splitBytes(grown) || grown.count() < 2) continue;
+    if (!mustSplit(grown)) continue;
     pieces.assign(1, grown.id);
     for (std::size_t k = 0; k < pieces.size();) {
       CachedPage& piece = *cache_.find(pieces[k]);
-      if (piece.encodedSize() > splitBytes(piece) && piece.count() >= 2) {
+      if (mustSplit(piece)) {
         CachedPage& right = newPage(piece.level());
-        piece.moveTailTo(piece.splitPoint(), right);
+        piece.moveTailTo(splitAt(piece), right);
         pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(k + 1), right.id);
       } else {
         ++k;
@@ -370,6 +384,61 @@ void PageFile::collapseRoot() {
     releasePageId(root.id);
     header_.root = child;
   }
+}
+
+// ---- Checks ----
+
+std::vector<std::string> PageFile::checkPages() {
+  std::vector<std::string> problems;
+  std::unordered_set<std::uint32_t> reached;
+  // A page, and the range of keys its parents' entries lead a search to: a leaf key outside it
+  // could be walked to but never found.
+  struct Waiting {
+    std::uint32_t id;
+    int level;
+    std::optional<std::vector<std::uint8_t>> lowest, beyond;
+  };
+  std::vector<Waiting> waiting;
+  if (header_.root != kNoPage) waiting.push_back({header_.root, -1, std::nullopt, std::nullopt});
+  while (!waiting.empty()) {
+    const Waiting at = std::move(waiting.back());
+    waiting.pop_back();
+    if (!reached.insert(at.id).second) {
+      problems.push_back("the page at unit " + std::to_string(at.id) + " is reached twice in the tree");
+      return problems;
+    }
+    const CachedPage& current = page(at.id, at.level);
+    current.decodeAll();
+    for (std::size_t i = 0; current.isLeaf() && i < current.count(); ++i) {
+      if ((at.lowest && compareKeys(current.key(i), *at.lowest) < 0) ||
+          (at.beyond && compareKeys(current.key(i), *at.beyond) >= 0)) {
+        problems.push_back("the leaf at unit " + std::to_string(at.id) +
+                           " holds keys its index entries do not lead to: an index page is damaged");
+        return problems;
+      }
+    }
+    for (std::size_t i = 0; !current.isLeaf() && i < current.count(); ++i) {
+      const auto key = current.key(i);
+      std::optional<std::vector<std::uint8_t>> beyond = at.beyond;
+      if (i + 1 < current.count()) beyond.emplace(current.key(i + 1).begin(), current.key(i + 1).end());
+      waiting.push_back({current.child(i), current.level() - 1,
+                         std::vector<std::uint8_t>(key.begin(), key.end()), std::move(beyond)});
+    }
+  }
+  std::size_t unreached = 0;
+  for (int c = 1; c < kRunCount; ++c) {
+    const auto run = static_cast<std::size_t>(c);
+    for (std::uint32_t unit = header_.runs.start[run]; unit < header_.runs.end[run];
+         unit += static_cast<std::uint32_t>(c)) {
+      if (reached.count(unit) == 0) ++unreached;
+    }
+  }
+  if (unreached > 0) {
+    problems.push_back(std::to_string(unreached) + (unreached == 1 ? " page" : " pages") +
+                       " of the page runs " + (unreached == 1 ? "is" : "are") + " not in the tree" +
+                       (header_.root == kNoPage ? " (the header says the tree is empty)" : ""));
+  }
+  return problems;
 }
 
 // ---- Placing pages when an update is written ----

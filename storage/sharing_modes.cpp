@@ -81,11 +81,12 @@ void SharingEmulation::declare(Byte byte, int before, int after) {
   if (before > 0 && after == 0) file_.unlock(at, 1);
 }
 
-int SharingEmulation::admit(const OpenMode& mode) {
+int SharingEmulation::admit(const OpenMode& mode, bool beside_own_tables) {
   std::lock_guard guard(mutex_);
   // The other tables of this process first: the operating system cannot tell them apart.
-  if (counts_.denies_read > 0 || (mode.write && counts_.denies_write > 0) ||
-      (!mode.others_read && counts_.reads > 0) || (!mode.others_write && counts_.writes > 0)) {
+  if (!beside_own_tables &&
+      (counts_.denies_read > 0 || (mode.write && counts_.denies_write > 0) ||
+       (!mode.others_read && counts_.reads > 0) || (!mode.others_write && counts_.writes > 0))) {
     return kAccessDenied;
   }
   const auto gate =

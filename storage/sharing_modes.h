@@ -57,8 +57,10 @@ class SharingEmulation {
   SharingEmulation& operator=(const SharingEmulation&) = delete;
 
   // Admits one more table opened with `mode`: 0, or 5 "Access Denied" when the mode conflicts
-  // with another table of this process or another station.
-  int admit(const OpenMode& mode);
+  // with another table of this process or another station. `beside_own_tables`: the opener is
+  // an operation of this process on the whole file (a BUILD, CREATE, COPY …) and is checked
+  // against the other stations only; the process's own tables are its own business.
+  int admit(const OpenMode& mode, bool beside_own_tables = false);
   // The table opened with `mode` has closed.
   void leave(const OpenMode& mode);
   // The operation locks the process must take, given every table it has open: the file's

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "storage/memo_chunks.h"
+#include "storage/page_file.h"
 #include "storage/storage_failure.h"
 #include "storage/wendlock_driver.h"
 #include "storage/wendlock_entries.h"
@@ -26,7 +27,7 @@ std::string hex(std::span<const std::uint8_t> bytes) {
 }
 
 // Walks every entry once, in order, checking that the order holds.
-void checkOrder(EntryTree& tree, std::vector<std::string>& problems,
+void checkOrder(EntryTree& tree, std::vector<CheckProblem>& problems,
                 std::map<std::uint32_t, std::size_t>& entries_per_table) {
   Entry entry;
   std::vector<std::uint8_t> previous;
@@ -34,7 +35,7 @@ void checkOrder(EntryTree& tree, std::vector<std::string>& problems,
   std::size_t count = 0;
   while (found) {
     if (count > 0 && compareKeys(previous, entry.key()) >= 0) {
-      problems.push_back("entries out of order at key " + hex(entry.key()));
+      problems.push_back(CheckProblem{"entries out of order at key " + hex(entry.key())});
       return;
     }
     previous.assign(entry.key().begin(), entry.key().end());
@@ -45,19 +46,19 @@ void checkOrder(EntryTree& tree, std::vector<std::string>& problems,
   }
 }
 
-void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vector<std::string>& problems,
+void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vector<CheckProblem>& problems,
                 std::size_t& accounted) {
   const std::string where = "table " + listing.name + " (" + std::to_string(listing.number) + "): ";
   std::string problem;
   const auto definition = readTableDefinition(tree, listing.number, &problem);
   if (!definition) {
-    problems.push_back(where + "definition unreadable: " + problem);
+    problems.push_back(CheckProblem{where + "definition unreadable: " + problem});
     return;
   }
   accounted += (readDefinitionStream(tree, listing.number).size() / entries::kDefinitionChunkBytes) + 1;
   const auto layout = layoutOf(*definition);
   if (!layout) {
-    problems.push_back(where + "definition describes no record layout");
+    problems.push_back(CheckProblem{where + "definition describes no record layout"});
     return;
   }
   const std::uint32_t table_number = listing.number;
@@ -65,7 +66,7 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
   std::uint32_t record_count = 0, record_second = 0;
   if (!tree.find(entries::counterKey(table_number, entries::kRecordCounterSelector), entry) ||
       entry.data().size() != 8) {
-    problems.push_back(where + "record counter missing or damaged");
+    problems.push_back(CheckProblem{where + "record counter missing or damaged"});
     return;
   }
   record_count = entries::little32(entry.data().data());
@@ -79,7 +80,7 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
   for (std::size_t k = 0; k < definition->keys.size(); ++k) {
     if (!tree.find(entries::counterKey(table_number, static_cast<std::uint8_t>(k)), entry) ||
         entry.data().size() != 8) {
-      problems.push_back(where + "counter of key " + std::to_string(k) + " missing or damaged");
+      problems.push_back(CheckProblem{where + "counter of key " + std::to_string(k) + " missing or damaged"});
       return;
     }
     ++accounted;
@@ -94,7 +95,7 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
   while (found && entries::startsWith(entry.key(), records_prefix)) {
     const std::vector<std::uint8_t> at(entry.key().begin(), entry.key().end());
     if (entry.key_length != 9 || entry.data().size() != layout->size()) {
-      problems.push_back(where + "data record of the wrong shape at " + hex(entry.key()));
+      problems.push_back(CheckProblem{where + "data record of the wrong shape at " + hex(entry.key())});
     } else {
       const std::uint32_t number = big32(entry.bytes.data() + 5);
       records.insert(number);
@@ -104,8 +105,8 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
         if (dynamic || (marks[k] != 0 && number >= marks[k])) continue;
         if (!table.keyEntryOf(static_cast<int>(k), record, number, key, data)) continue;
         if (!expected[k].insert(key).second) {
-          problems.push_back(where + "records collide in unique key " +
-                             definition->keys[k].name.value_or("?"));
+          problems.push_back(CheckProblem{where + "records collide in unique key " +
+                                          definition->keys[k].name.value_or("?")});
         }
         expected_data[key] = data;
       }
@@ -113,9 +114,15 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
     ++accounted;
     found = tree.seek(at, Seek::After, entry);
   }
+  // Every number in use was issued by the file's counter: one beyond it would be given out again.
+  if (!records.empty() && *records.rbegin() > tree.lastNumber()) {
+    problems.push_back(CheckProblem{where + "record number " + std::to_string(*records.rbegin()) +
+                                    " is in use, but the file's number counter is at " +
+                                    std::to_string(tree.lastNumber())});
+  }
   if (records.size() != record_count) {
-    problems.push_back(where + "record counter says " + std::to_string(record_count) + ", the table holds " +
-                       std::to_string(records.size()));
+    problems.push_back(CheckProblem{where + "record counter says " + std::to_string(record_count) +
+                                    ", the table holds " + std::to_string(records.size())});
   }
   // Every key: exactly the entries expected, and its counter.
   for (std::size_t k = 0; k < definition->keys.size(); ++k) {
@@ -130,23 +137,25 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
       ++accounted;
       if (!dynamic) {
         if (expected[k].erase(at) == 0) {
-          problems.push_back(where + "key " + key_name + " holds an entry no record gives: " + hex(at));
+          problems.push_back(
+              {where + "key " + key_name + " holds an entry no record gives: " + hex(at), true});
         } else if (!std::equal(entry.data().begin(), entry.data().end(), expected_data[at].begin(),
                                expected_data[at].end())) {
-          problems.push_back(where + "key " + key_name + " entry names the wrong record: " + hex(at));
+          problems.push_back({where + "key " + key_name + " entry names the wrong record: " + hex(at), true});
         }
       }
       found = tree.seek(at, Seek::After, entry);
     }
     if (!dynamic && !expected[k].empty()) {
-      problems.push_back(where + "key " + key_name + " lacks " + std::to_string(expected[k].size()) +
-                         " entries");
+      problems.push_back(
+          {where + "key " + key_name + " lacks " + std::to_string(expected[k].size()) + " entries", true});
     }
     tree.find(entries::counterKey(table_number, static_cast<std::uint8_t>(k)), entry);
     if (entries::little32(entry.data().data()) != held) {
-      problems.push_back(where + "counter of key " + key_name + " says " +
-                         std::to_string(entries::little32(entry.data().data())) + ", the key holds " +
-                         std::to_string(held));
+      problems.push_back({where + "counter of key " + key_name + " says " +
+                              std::to_string(entries::little32(entry.data().data())) + ", the key holds " +
+                              std::to_string(held),
+                          true});
     }
   }
   // Memo chunks: of existing records and declared memos, numbered without gaps.
@@ -157,7 +166,7 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
   while (found && entries::startsWith(entry.key(), memo_prefix)) {
     const std::vector<std::uint8_t> at(entry.key().begin(), entry.key().end());
     if (at.size() != 12 || !records.count(big32(at.data() + 5)) || at[9] >= definition->memos.size()) {
-      problems.push_back(where + "memo chunk of no record or memo: " + hex(at));
+      problems.push_back(CheckProblem{where + "memo chunk of no record or memo: " + hex(at)});
       ++accounted;
       found = tree.seek(at, Seek::After, entry);
       continue;
@@ -165,8 +174,8 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
     const MemoPlace place{table_number, big32(at.data() + 5), at[9],
                           (definition->memos[at[9]].attributes & 0x04) != 0};
     if (!readMemoChunks(tree, place, contents, scratch)) {
-      problems.push_back(where + "memo " + std::to_string(at[9]) + " of record " +
-                         std::to_string(place.record) + " is damaged");
+      problems.push_back(CheckProblem{where + "memo " + std::to_string(at[9]) + " of record " +
+                                      std::to_string(place.record) + " is damaged"});
     }
     // Skip to after the last chunk of this memo.
     auto last = entries::memoKey(table_number, place.record, place.memo, 0xFFFF);
@@ -183,9 +192,19 @@ void checkTable(EntryTree& tree, const TableListing& listing, bool oem, std::vec
 
 }  // namespace
 
-std::vector<std::string> checkEntries(EntryTree& tree, bool oem) {
-  std::vector<std::string> problems;
+std::vector<CheckProblem> checkFile(EntryTree& tree, bool oem) {
+  std::vector<CheckProblem> problems;
   try {
+    // The pages first: a tree that has lost pages can look whole entry by entry.
+    if (auto* pages = dynamic_cast<PageFile*>(&tree)) {
+      for (auto& text : pages->checkPages()) problems.push_back(CheckProblem{std::move(text)});
+      if (!problems.empty()) return problems;
+    }
+    // Numbers whose first byte reached 0xFE would sort among the name entries: none is ever given.
+    if ((tree.lastNumber() >> 24) >= 0xFE) {
+      problems.push_back(CheckProblem{"the file's number counter is at " + std::to_string(tree.lastNumber()) +
+                                      ", beyond the last number a file may give out"});
+    }
     std::map<std::uint32_t, std::size_t> entries_per_table;
     checkOrder(tree, problems, entries_per_table);
     if (!problems.empty()) return problems;
@@ -193,20 +212,22 @@ std::vector<std::string> checkEntries(EntryTree& tree, bool oem) {
     std::set<std::uint32_t> numbers;
     for (const auto& table : tables) {
       if (!numbers.insert(table.number).second) {
-        problems.push_back("table " + table.name + ": number " + std::to_string(table.number) +
-                           " used twice");
+        problems.push_back(
+            CheckProblem{"table " + table.name + ": number " + std::to_string(table.number) + " used twice"});
         continue;
       }
       if (table.number > tree.lastNumber()) {
-        problems.push_back("table " + table.name + ": number beyond the file's counter");
+        problems.push_back(CheckProblem{
+            "table " + table.name + ": table number " + std::to_string(table.number) +
+            " is in use, but the file's number counter is at " + std::to_string(tree.lastNumber())});
       }
       // The OEM attribute is the declaration's, not the file's: a table whose keys do not fit
       // the Windows character set is checked again as an OEM table.
       std::size_t accounted = 0;
-      std::vector<std::string> found;
+      std::vector<CheckProblem> found;
       checkTable(tree, table, oem, found, accounted);
       if (!found.empty()) {
-        std::vector<std::string> as_other;
+        std::vector<CheckProblem> as_other;
         std::size_t other_accounted = 0;
         checkTable(tree, table, !oem, as_other, other_accounted);
         if (as_other.size() < found.size()) {
@@ -217,21 +238,28 @@ std::vector<std::string> checkEntries(EntryTree& tree, bool oem) {
       const bool table_sound = found.empty();
       problems.insert(problems.end(), found.begin(), found.end());
       if (accounted != entries_per_table[table.number] && table_sound) {
-        problems.push_back("table " + table.name + ": " +
-                           std::to_string(entries_per_table[table.number] -
-                                          std::min(accounted, entries_per_table[table.number])) +
-                           " entries of no known kind");
+        problems.push_back(CheckProblem{"table " + table.name + ": " +
+                                        std::to_string(entries_per_table[table.number] -
+                                                       std::min(accounted, entries_per_table[table.number])) +
+                                        " entries of no known kind"});
       }
       entries_per_table.erase(table.number);
     }
     for (const auto& [number, count] : entries_per_table) {
-      problems.push_back(std::to_string(count) + " entries of table number " + std::to_string(number) +
-                         ", which has no name");
+      problems.push_back(CheckProblem{std::to_string(count) + " entries of table number " +
+                                      std::to_string(number) + ", which has no name"});
     }
   } catch (const StorageFailure& failure) {
-    problems.push_back("storage failure " + std::to_string(failure.number()) + " while reading the file");
+    problems.push_back(
+        CheckProblem{"storage failure " + std::to_string(failure.number()) + " while reading the file"});
   }
   return problems;
+}
+
+std::vector<std::string> checkEntries(EntryTree& tree, bool oem) {
+  std::vector<std::string> texts;
+  for (auto& problem : checkFile(tree, oem)) texts.push_back(std::move(problem.text));
+  return texts;
 }
 
 }  // namespace veltrano::storage

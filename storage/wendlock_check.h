@@ -1,7 +1,7 @@
-// Verifies the entries of a storage file: entry order across the whole tree, every table's
-// name entry, definition, counters, data records and memo chunks, and that every key holds
+// Verifies a storage file: for a page file that every page of its runs is in the tree (the page
+// file verifies each page it reads on the way), then entry order across the whole tree, every
+// table's name entry, definition, counters, data records and memo chunks, and that every key holds
 // exactly the entries its records give (OPT included, records beyond a build mark excluded).
-// Page-level checks belong to the page file, which verifies every page it reads on the way.
 #pragma once
 
 #include <string>
@@ -15,5 +15,12 @@ namespace veltrano::storage {
 // reading are caught and reported as problems. Keys are checked with the collation tables in
 // force, first as `oem` says and, for a table that does not fit, with the other character set.
 std::vector<std::string> checkEntries(EntryTree& tree, bool oem = false);
+
+struct CheckProblem {
+  std::string text;
+  bool mended_by_build = false;  // a key's entries or its count, which BUILD makes anew
+};
+// The same, with what each problem is.
+std::vector<CheckProblem> checkFile(EntryTree& tree, bool oem = false);
 
 }  // namespace veltrano::storage

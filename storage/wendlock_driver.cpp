@@ -1,11 +1,11 @@
 #include "storage/wendlock_driver.h"
 
-#include <cstdlib>
 #include <optional>
 #include <typeinfo>
 
 #include "platform/profile.h"
 #include "runtime/values/field_value.h"
+#include "storage/declaration_check.h"
 #include "storage/declaration_dump.h"
 #include "storage/driver_commands.h"
 #include "storage/storage_failure.h"
@@ -14,59 +14,6 @@
 #include "storage/wendlock_tables.h"
 
 namespace veltrano::storage {
-namespace {
-
-using runtime::TypeCode;
-
-constexpr std::uint32_t kLargestRecord = 15000;
-constexpr std::size_t kLargestKeyCount = 240;
-constexpr int kDeepestNesting = 100;
-
-bool storedType(TypeCode type) {
-  switch (type) {
-    case TypeCode::Byte:
-    case TypeCode::Short:
-    case TypeCode::Ushort:
-    case TypeCode::Date:
-    case TypeCode::Time:
-    case TypeCode::Long:
-    case TypeCode::Ulong:
-    case TypeCode::Sreal:
-    case TypeCode::Real:
-    case TypeCode::Decimal:
-    case TypeCode::String:
-    case TypeCode::Cstring:
-    case TypeCode::Pstring:
-    case TypeCode::Group: return true;
-    default: return false;
-  }
-}
-
-// The checks made when a file's description is built from its declaration.
-int checkDeclaration(const FileControlBlock& file) {
-  const auto& layout = *file.layout;
-  if (layout.size() > kLargestRecord || file.keys.size() > kLargestKeyCount || file.memos.size() > 255)
-    return 47;
-  for (std::size_t i = 0; i < layout.fieldCount(); ++i) {
-    if (layout.depth(i) > kDeepestNesting) return 75;
-  }
-  for (const auto& field : layout.fields()) {
-    if (!field.overlay && !storedType(field.type)) return 79;
-  }
-  for (const auto* key : file.keys) {
-    if (key == nullptr || key->components.empty()) return 47;
-    for (const auto component : key->components) {
-      const auto index = static_cast<std::size_t>(std::abs(component));
-      if (component == 0 || index > layout.fieldCount()) return 47;
-    }
-  }
-  for (const auto* memo : file.memos) {
-    if (memo == nullptr) return 47;
-  }
-  return 0;
-}
-
-}  // namespace
 
 TableShape tableShapeOf(const TableDefinition& definition, const runtime::RecordLayout& layout, bool oem) {
   TableShape shape;
@@ -106,7 +53,8 @@ WendlockState* WendlockDriver::stateOf(FileControlBlock& file) {
   // Asked several times by every file statement: the state's exact type is compared, which
   // costs less than a cast that would search a hierarchy (WendlockState is final).
   DriverState* state = file.state.get();
-  return state != nullptr && typeid(*state) == typeid(WendlockState) ? static_cast<WendlockState*>(state) : nullptr;
+  return state != nullptr && typeid(*state) == typeid(WendlockState) ? static_cast<WendlockState*>(state)
+                                                                     : nullptr;
 }
 
 const runtime::RecordLayout* WendlockDriver::layoutOf(FileControlBlock& file) {
@@ -224,123 +172,24 @@ void WendlockDriver::close(WendlockState& state) {
   state.open = false;
 }
 
-OperationResult WendlockDriver::create(FileControlBlock& file, WendlockState& state) {
-  if (state.open) return {52, 0, 0};
-  if (!state.declared) return {47, 0, 0};
-  (void)file;
-  int error = 0;
-  auto shared = files_.acquire({state.name.path, state.owner, false, true}, &error);
-  if (!shared)
-    return error == 36 || error == 5 || error == 2 || error == 3 ? OperationResult{error, 0, 0}
-                                                                 : OperationResult{0, 0, error};
-  shared->refresh();
-  createTable(shared->tree(), state.name.table, *state.declared);
-  if (const int written = shared->writeUpdate(); written != 0) {
-    shared->discardChanges();
-    return {0, 0, written};
-  }
-  return {};
-}
-
-OperationResult WendlockDriver::remove(WendlockState& state) {
-  if (state.open) return {52, 0, 0};
-  int error = 0;
-  auto shared = files_.acquire({state.name.path, state.owner, false, false}, &error);
-  if (!shared)
-    return error == 2 || error == 36 || error == 5 ? OperationResult{error, 0, 0}
-                                                   : OperationResult{0, 0, error};
-  shared->refresh();
-  EntryTree& tree = shared->tree();
-  const auto number = findTable(tree, state.name.table);
-  if (!number) return {2, 0, 0};
-  removeTable(tree, state.name.table, *number);
-  if (const int written = shared->writeUpdate(); written != 0) {
-    shared->discardChanges();
-    return {0, 0, written};
-  }
-  if (listTables(tree).empty()) {
-    shared.reset();
-    // The disk file goes with its last table, unless another table of it is still open here.
-    if (!files_.isOpen(state.name.path)) {
-      if (const int removed = catalog().remove(state.name.path); removed != 0) return {0, 0, removed};
-    }
-  }
-  return {};
-}
-
-OperationResult WendlockDriver::copyOrRename(FileControlBlock& file, WendlockState& state,
-                                             std::string_view target, bool rename) {
-  (void)file;
-  auto target_name = parseFileName(target);
-  if (!target_name) return {45, 0, 0};
-  const bool one_table = target.find("\\!") != std::string_view::npos || state.table_given;
-  if (!one_table) {
-    if (files_.isOpen(state.name.path) && rename) return {5, 0, 0};
-    if (!catalog().exists(state.name.path)) return {2, 0, 0};
-    const int error = rename ? catalog().rename(state.name.path, target_name->path)
-                             : catalog().copy(state.name.path, target_name->path);
-    return error == 0 ? OperationResult{} : OperationResult{error == 2 ? 2 : 0, 0, error == 2 ? 0 : error};
-  }
-  int error = 0;
-  auto source = files_.acquire({state.name.path, state.owner, false, false}, &error);
-  if (!source) return error == 2 || error == 36 ? OperationResult{error, 0, 0} : OperationResult{0, 0, error};
-  source->refresh();
-  const auto number = findTable(source->tree(), state.name.table);
-  if (!number) return {2, 0, 0};
-  const bool same_file = storageFileIdentity(state.name.path) == storageFileIdentity(target_name->path);
-  if (rename && same_file) {
-    renameTable(source->tree(), state.name.table, *number, target_name->table);
-    const int written = source->writeUpdate();
-    return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
-  }
-  std::string problem;
-  const auto definition = readTableDefinition(source->tree(), *number, &problem);
-  if (!definition) fail(kFailureDefinition);
-  const auto layout = storage::layoutOf(*definition);
-  if (!layout) return {47, 0, 0};
-  auto destination =
-      same_file ? source : files_.acquire({target_name->path, state.owner, false, true}, &error);
-  if (!destination)
-    return error == 36 || error == 5 ? OperationResult{error, 0, 0} : OperationResult{0, 0, error};
-  destination->refresh();
-  EntryTree& to = destination->tree();
-  EntryTree& from = source->tree();
-  const std::uint32_t copy = createTable(to, target_name->table, *definition);
-  WendlockTable reader(from, *number, tableShapeOf(*definition, *layout, state.oem));
-  WendlockTable writer(to, copy, tableShapeOf(*definition, *layout, state.oem));
-  std::vector<std::uint8_t> record(layout->size());
-  std::vector<std::vector<std::uint8_t>> memos;
-  reader.setFile();
-  // Records take new numbers in the copy: numbers are unique within a storage file.
-  while (reader.next({record, &memos}) == 0) {
-    if (const int added = writer.add({record, &memos}); added != 0) {
-      destination->discardChanges();
-      return {added, 0, 0};
-    }
-  }
-  writer.setFlagsWord(reader.flagsWord());
-  if (rename) removeTable(from, state.name.table, *number);
-  int written = destination->writeUpdate();
-  if (written == 0 && rename && !same_file) written = source->writeUpdate();
-  return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
-}
-
-OperationResult WendlockDriver::build(FileControlBlock& file, WendlockState& state, Operation operation,
-                                      int key) {
-  const bool was_open = state.open;
-  if (!was_open) {
-    // BUILD on a closed file opens it for the duration (read and write, others may only read).
-    const auto opened = open(file, state, 0x22);
-    if (opened.error != 0 || opened.os_error != 0) return opened;
-  }
+OperationResult WendlockDriver::build(WendlockState& state, Operation operation, int key) {
   if (state.read_only) return {5, 0, 0};
   state.recorded_build = operation;
   state.recorded_build_key = key;
   const int error = state.table->build(key, state.full_build);
-  int written = endOperation(state);
-  if (!was_open) close(state);
+  const int written = endOperation(state);
   if (error != 0) return {error, 0, 0};
   return written == 0 ? OperationResult{} : OperationResult{0, 0, written};
+}
+
+OperationResult WendlockDriver::buildClosed(Operation operation, FileControlBlock& file, WendlockState& state,
+                                            OperationArguments& arguments) {
+  // BUILD on a closed file opens it for the duration (read and write, others may only read).
+  const auto opened = open(file, state, 0x22);
+  if (opened.error != 0 || opened.os_error != 0) return opened;
+  const auto built = onSharedTable(operation, file, state, arguments);
+  close(state);
+  return built;
 }
 
 OperationResult WendlockDriver::send(FileControlBlock& file, WendlockState& state,
@@ -407,13 +256,10 @@ OperationResult WendlockDriver::perform(Operation operation, FileControlBlock& f
       arguments.result_text = state->name.path;
       if (state->table_given) arguments.result_text += "\\!" + state->name.table;
       return {};
-    case Operation::BuildFile: return build(file, *state, operation, -1);
-    case Operation::BuildKey: {
-      for (std::size_t k = 0; k < file.keys.size(); ++k) {
-        if (file.keys[k] == arguments.key) return build(file, *state, operation, static_cast<int>(k));
-      }
-      return {80, 0, 0};
-    }
+    case Operation::BuildFile:
+    case Operation::BuildKey:
+      if (!state->open) return buildClosed(operation, file, *state, arguments);
+      break;
     default: break;
   }
   if (!state->open) return {37, 0, 0};

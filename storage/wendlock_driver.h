@@ -91,10 +91,15 @@ class WendlockDriver final : public Driver {
   OperationResult open(FileControlBlock& file, WendlockState& state, std::uint32_t access_mode);
   void close(WendlockState& state);
   OperationResult create(FileControlBlock& file, WendlockState& state);
+  // The operations on a whole table or storage file (wendlock_whole_file.cpp).
   OperationResult remove(WendlockState& state);
   OperationResult copyOrRename(FileControlBlock& file, WendlockState& state, std::string_view target,
                                bool rename);
-  OperationResult build(FileControlBlock& file, WendlockState& state, Operation operation, int key);
+  OperationResult copyOrRenameFile(WendlockState& state, const StorageFileName& target, bool rename);
+  // BUILD of an open table (under its operation lock), and of a closed one.
+  OperationResult build(WendlockState& state, Operation operation, int key);
+  OperationResult buildClosed(Operation operation, FileControlBlock& file, WendlockState& state,
+                              OperationArguments& arguments);
   OperationResult send(FileControlBlock& file, WendlockState& state, OperationArguments& arguments);
   OperationResult onOpenTable(Operation operation, FileControlBlock& file, WendlockState& state,
                               OperationArguments& arguments);

@@ -39,6 +39,7 @@ bool usesKey(Operation operation) {
     case Operation::ResetKey:
     case Operation::RegetKey:
     case Operation::DuplicateKey:
+    case Operation::BuildKey:
     case Operation::BuildDyn:
     case Operation::BuildDynFilter: return true;
     default: return false;
@@ -60,6 +61,8 @@ bool changesRecords(Operation operation) {
     case Operation::PutFilePtr:
     case Operation::Delete:
     case Operation::Empty:
+    case Operation::BuildFile:
+    case Operation::BuildKey:
     case Operation::BuildDyn:
     case Operation::BuildDynFilter:
     case Operation::BuildEvent: return true;
@@ -145,12 +148,14 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
           static_cast<std::int64_t>(table.records()) * static_cast<std::int64_t>(table.shape().record_size),
           0};
 
+    case Operation::BuildFile: return build(state, operation, -1);
+    case Operation::BuildKey: return build(state, operation, key);
     case Operation::BuildDyn:
     case Operation::BuildDynFilter:
       // A dynamic index is built as declared; redefining its components or adding a filter at
       // BUILD time is not supported.
       if (!arguments.text.empty()) return {76, 0, 0};
-      return build(file, state, operation, key);
+      return build(state, operation, key);
     case Operation::BuildEvent: {
       if (state.recorded_build == Operation::None) return {};
       state.building = true;
@@ -171,7 +176,9 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
     case Operation::LockFileSec:
     case Operation::Unlock:
     case Operation::Stream:
-    case Operation::InView:
+    case Operation::InView: return {};
+    // Every update compacts the page runs and cuts the file at the end of the page area, so the
+    // file never keeps free space for PACK to take out.
     case Operation::Pack: return {};
     case Operation::Flush:
     case Operation::EndView: return withWrite(0, endOperation(state));

@@ -95,6 +95,34 @@ TEST_F(WendlockDriverTest, NumbersAreSharedByTablesAndRecordsAndNeverReused) {
   EXPECT_EQ(s.value(Operation::Bytes), 3 * 22);
 }
 
+// A number counter lowered below numbers in use (a damaged header) must never make ADD write over
+// a record: the ADD is a storage failure, the record stays, and the check reports the counter.
+TEST_F(WendlockDriverTest, CounterBelowANumberInUseFailsTheAddAndIsReported) {
+  auto file = createdPeople();
+  Statement s{file->file()};
+  ASSERT_EQ(addPerson(*file, 1, "Ann"), 0);
+  ASSERT_EQ(addPerson(*file, 2, "Bob"), 0);
+  const auto bob = s.value(Operation::PointerFile);
+  ASSERT_EQ(s(Operation::Close), 0);
+  {
+    int error = 0;
+    auto stored = catalog.open({"data.WLK", "", false, false}, &error);
+    stored->tree().setLastNumber(static_cast<std::uint32_t>(bob - 1));
+    ASSERT_EQ(stored->writeUpdate(), 0);
+  }
+  const auto problems = checkEntries(tree());
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("record number " + std::to_string(bob) + " is in use"), std::string::npos);
+  ASSERT_EQ(s.open(), 0);
+  EXPECT_EQ(addPerson(*file, 3, "Cid"), 90);
+  EXPECT_EQ(runtime::errorState().file_error_code, "3105");
+  ASSERT_EQ(s(Operation::Close), 0);
+  ASSERT_EQ(s.open(), 0);
+  ASSERT_EQ(s.key(Operation::GetFilePtr, nullptr, static_cast<std::uint32_t>(bob)), 0);
+  EXPECT_EQ(getField(*file, "PEO:NAME"), "Bob");
+  EXPECT_EQ(s.value(Operation::RecordsFile), 2);
+}
+
 TEST_F(WendlockDriverTest, DuplicateUniqueKeyIsRefusedAndEarlierKeysAreRestored) {
   auto file = createdPeople();
   Statement s{file->file()};
@@ -391,6 +419,19 @@ TEST_F(WendlockDriverTest, LimitsOfADescription) {
   auto many = declare(keyed);
   for (int i = 0; i < 241; ++i) many->addKey("T:K" + std::to_string(i), {"T:S"}, kKeyDup);
   EXPECT_EQ(Statement{many->file()}(Operation::Create), 47);
+  // A table that could not be opened again, or whose entries no page holds, is never written.
+  runtime::RecordLayoutBuilder past_end;
+  past_end.scalar("T:L", TypeCode::Long).string("T:S", 40).over("T:L");
+  auto beyond = declare(past_end);
+  beyond->setName("never");
+  EXPECT_EQ(Statement{beyond->file()}(Operation::Create), 47);
+  runtime::RecordLayoutBuilder longs;
+  longs.scalar("T:L", TypeCode::Long);
+  auto long_key = declare(longs);
+  long_key->setName("never");
+  long_key->addKey("T:K", std::vector<std::string>(1882, "T:L"), kKeyDup);
+  EXPECT_EQ(Statement{long_key->file()}(Operation::Create), 88);
+  EXPECT_FALSE(catalog.exists("never.WLK"));
 }
 
 TEST_F(WendlockDriverTest, OemFilesStoreTopLevelStringsInTheOemSet) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/entry_tree.h"
+
 namespace veltrano::storage::entries {
 
 inline constexpr std::uint8_t kNameKind = 0xFE;
@@ -100,5 +102,9 @@ inline bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std:
   }
   return true;
 }
+
+// Removes every entry whose key starts with `prefix`. A tree that shows an entry it then cannot
+// erase is damaged (storage failure 1602): going on would find the same entry for ever.
+void eraseAll(EntryTree& tree, std::span<const std::uint8_t> prefix, Entry& scratch);
 
 }  // namespace veltrano::storage::entries

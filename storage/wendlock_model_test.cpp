@@ -33,17 +33,24 @@ struct ModelRecord {
 using TableModel = std::map<std::uint32_t, ModelRecord>;
 
 // Several key shapes over one record: unique, DUP NOCASE, OPT with a descending component,
-// a unique multi-component NOCASE OPT key, and a descending real.
+// a unique multi-component NOCASE OPT key, a descending real, and a long text whose key is as
+// long as a table's key may be in the last of every three tables (and shorter in the others),
+// in records that grow to the largest a table may have.
 std::unique_ptr<DeclaredFile> modelDeclaration(const std::string& name) {
+  const struct { std::uint32_t text, pad; } sizes[] = {{200, 0}, {4000, 3000}, {7523, 7450}};
+  const auto& size = sizes[(name.back() - '0') % 3];
   runtime::RecordLayoutBuilder fields;
   fields.scalar("M:ID", TypeCode::Long).string("M:NAME", 6).scalar("M:S", TypeCode::Short);
   fields.decimal("M:D", 5, 2).cstring("M:C", 4).scalar("M:R", TypeCode::Real);
+  fields.string("M:TEXT", size.text);
+  if (size.pad > 0) fields.string("M:PAD", size.pad);
   auto file = DeclaredFile::make(name, fields.build());
   file->addKey("M:ID_KEY", {"M:ID"}, 0);
   file->addKey("M:NAME_KEY", {"M:NAME"}, kKeyDup | kKeyNocase);
   file->addKey("M:SD_KEY", {"-M:S", "M:D"}, kKeyDup | kKeyOpt);
   file->addKey("M:CN_KEY", {"M:C", "M:NAME"}, kKeyNocase | kKeyOpt);
   file->addKey("M:R_KEY", {"-M:R"}, kKeyDup);
+  file->addKey("M:TEXT_KEY", {"M:TEXT", "-M:ID"}, kKeyDup);
   file->addMemo("M:MEMO", 40);
   file->addMemo("M:BLOB", 0, kMemoBlob);
   return file;
@@ -90,6 +97,16 @@ class Model {
     set("M:D", std::to_string(static_cast<int>(roll(7)) - 3) + ".25");
     set("M:C", cs[roll(6)]);
     set("M:R", std::to_string((static_cast<double>(roll(9)) - 4.0) * 1.5));
+    // Texts share long prefixes, so the separators in the key's index pages are nearly whole keys.
+    const auto& text = file.layout().field(static_cast<std::size_t>(file.layout().find("M:TEXT")));
+    const std::uint32_t length = roll(3) == 0 ? text.size - roll(4) : roll(text.size + 1);
+    set("M:TEXT", std::string(length, 'Q') + static_cast<char>('a' + roll(3)));
+    if (const int pad = file.layout().find("M:PAD"); pad >= 0) {
+      const auto& field = file.layout().field(static_cast<std::size_t>(pad));
+      std::string bytes(roll(field.size + 1), ' ');
+      for (auto& byte : bytes) byte = static_cast<char>('a' + roll(26));
+      set("M:PAD", bytes);
+    }
     auto& memos = file.file().memo_values;
     memos[0].assign(roll(3) == 0 ? 0 : roll(45), static_cast<std::uint8_t>('a' + roll(20)));
     if (!memos[0].empty() && roll(2) == 0) memos[0].back() = ' ';
@@ -178,7 +195,7 @@ class Model {
       EXPECT_EQ(table.currentRecord(), number);
       expectRead(t, number);
     } else if (action < 85) {  // a stretch of NEXT or PREVIOUS in one key's order
-      const int k = static_cast<int>(roll(5));
+      const int k = static_cast<int>(roll(6));
       auto order = keyOrder(t, k);
       const bool forward = roll(2) == 0;
       if (!forward) std::reverse(order.begin(), order.end());

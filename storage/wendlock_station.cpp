@@ -21,8 +21,8 @@ StationFile::~StationFile() {
   file_.setWriteLocking({}, {});
 }
 
-int StationFile::admit(const OpenMode& mode) {
-  const int outcome = sharing_.admit(mode);
+int StationFile::admit(const OpenMode& mode, bool beside_own_tables) {
+  const int outcome = sharing_.admit(mode, beside_own_tables);
   gate_.setPolicy(sharing_.policy());
   return outcome;
 }

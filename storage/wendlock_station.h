@@ -27,7 +27,7 @@ class StationFile final : public TransactionMember {
   OperationGate& gate() { return gate_; }
 
   // A table opening with `mode`: 0, or 5 when another table or station's sharing refuses it.
-  int admit(const OpenMode& mode);
+  int admit(const OpenMode& mode, bool beside_own_tables = false);
   void leave(const OpenMode& mode);
 
   // While a transaction has changes of this file in the cache no other station may write it:

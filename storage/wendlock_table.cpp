@@ -191,6 +191,7 @@ int WendlockTable::addRecord(RecordBuffers buffers, bool append) {
   if (!readCounter(entries::kRecordCounterSelector, counter)) return 5;
   if (9 + shape_.record_size >= entries::kLargestEntry) fail(824);
   const std::uint32_t record = takeNumber(tree_);
+  if (!numberIsNew(record)) fail(kFailureNumberInUse);
   if (!append) {
     if (const int error = maintainKeys(record, nullptr, buffers.record.data()); error != 0) return error;
   } else {
@@ -211,6 +212,16 @@ int WendlockTable::addRecord(RecordBuffers buffers, bool append) {
   current_without_memos_ = false;
   writeMemos(record, buffers, false);
   return 0;
+}
+
+bool WendlockTable::numberIsNew(std::uint32_t record) {
+  if (record <= number_) return false;
+  // The table's records are in number order: its last one is the highest.
+  const auto past_last = entries::recordKey(number_, 0xFFFFFFFF);
+  if (!tree_.seek(past_last, Seek::AtOrBefore, scratch_)) return true;
+  const auto records_prefix = entries::tablePrefix(number_, entries::kRecordKind);
+  return !entries::startsWith(scratch_.key(), records_prefix) || scratch_.key().size() != 9 ||
+         big32(scratch_.bytes.data() + 5) < record;
 }
 
 void WendlockTable::writeMemos(std::uint32_t record, RecordBuffers buffers, bool only_changed) {
@@ -315,10 +326,7 @@ int WendlockTable::build(int key, bool full) {
   const Counter before = counter;
   const std::uint32_t from = whole ? 0 : counter.second;
   if (whole) {
-    const auto prefix = entries::tablePrefix(number_, selector);
-    while (tree_.seek(prefix, Seek::AtOrAfter, entry_) && entries::startsWith(entry_.key(), prefix)) {
-      tree_.erase(entry_.key());
-    }
+    entries::eraseAll(tree_, entries::tablePrefix(number_, selector), entry_);
     counter.count = 0;
   }
   const auto records_prefix = entries::tablePrefix(number_, entries::kRecordKind);
@@ -366,11 +374,7 @@ int WendlockTable::build(int key, bool full) {
 }
 
 void WendlockTable::empty() {
-  auto clearPrefix = [&](const entries::TablePrefix& prefix) {
-    while (tree_.seek(prefix, Seek::AtOrAfter, entry_) && entries::startsWith(entry_.key(), prefix)) {
-      tree_.erase(entry_.key());
-    }
-  };
+  auto clearPrefix = [&](const entries::TablePrefix& prefix) { entries::eraseAll(tree_, prefix, entry_); };
   clearPrefix(entries::tablePrefix(number_, entries::kRecordKind));
   clearPrefix(entries::tablePrefix(number_, entries::kMemoKind));
   for (std::size_t key = 0; key < shape_.keys.size(); ++key) {

@@ -52,6 +52,9 @@ inline constexpr int kFailureRecordImage = 3101;  // a data record of the wrong 
 inline constexpr int kFailureCounter = 3102;      // a damaged counter entry
 inline constexpr int kFailureKeyEntry = 3103;     // a key entry of the wrong shape
 inline constexpr int kFailureNumbersExhausted = 1173;
+// The file's number counter gave a number already in use: the counter is damaged (lowered), and
+// writing there would replace a record.
+inline constexpr int kFailureNumberInUse = 3105;
 
 // Takes the next table or record number from the file's counter.
 std::uint32_t takeNumber(EntryTree& tree);
@@ -154,6 +157,9 @@ class WendlockTable {
   int enterRecord(std::size_t key, std::uint32_t record, std::span<const std::uint8_t> buffer);
 
   int addRecord(RecordBuffers buffers, bool append);
+  // Whether a number the counter has just given may be a new record of this table: above the
+  // table's own number and above every record it holds.
+  bool numberIsNew(std::uint32_t record);
   // `stored`: the record's data entry when the caller has just found it.
   int readInto(std::uint32_t record, RecordBuffers buffers, const Entry* stored = nullptr);
   void writeMemos(std::uint32_t record, RecordBuffers buffers, bool only_changed);

@@ -58,9 +58,7 @@ void eraseTableEntries(EntryTree& tree, std::uint32_t table) {
   std::uint8_t prefix[4];
   entries::putBig32(prefix, table);
   Entry entry;
-  while (tree.seek(prefix, Seek::AtOrAfter, entry) && entries::startsWith(entry.key(), prefix)) {
-    tree.erase(entry.key());
-  }
+  entries::eraseAll(tree, prefix, entry);
 }
 
 }  // namespace

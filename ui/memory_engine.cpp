@@ -274,7 +274,8 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
     }
     for (ControlId control : state.control_order) {
       const ControlSnapshot& candidate = state.controls.at(control);
-      if (takesFocus(candidate.description.kind) && usable(window, candidate)) {
+      if (takesFocus(candidate.description.kind) && !candidate.description.keeps_focus &&
+          usable(window, candidate)) {
         state.focus = control;
         break;
       }

@@ -71,11 +71,12 @@ struct ControlDescription {
   bool disabled = false;
   bool hidden = false;
   bool default_button = false;  // Enter anywhere in the window presses it
+  bool keeps_focus = false;     // buttons: pressing one leaves the focus where it was (a toolbar's)
   bool has_scroll_bar = true;   // lists: the scroll bar that stands for the whole file
   int low = 0;                  // spins: the range of the number
   int high = 0;
-  std::string icon;             // buttons: the icon shown beside or instead of the text
-  ListCell over;                // entries: laid over a list's cell
+  std::string icon;  // buttons: the icon shown beside or instead of the text
+  ListCell over;     // entries: laid over a list's cell
 };
 
 struct MenuItem {

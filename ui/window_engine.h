@@ -44,19 +44,22 @@ struct Event {
   int thumb = 0;  // EVENT:ScrollDrag: the list's thumb position, 0 to 100
 };
 
-// Key codes for alerted keys: printable characters are their 1251 code; these stand for the
-// rest. A modifier adds to the code.
+// Key codes for alerted keys: a printable character is its 1251 code (Space is 32), and the
+// control keys Enter, Escape, Tab and BackSpace their control codes. The other keys and the
+// mouse actions stand above the character range, so that a typed '-', '.', 'p' or '‚' is never
+// taken for Insert, Delete, F1 or a right click. A modifier adds to the code.
 namespace key {
 inline constexpr int kEnter = 0x0D;
 inline constexpr int kEscape = 0x1B;
 inline constexpr int kTab = 0x09;
 inline constexpr int kBackspace = 0x08;
-inline constexpr int kDelete = 0x2E;
-inline constexpr int kInsert = 0x2D;
-inline constexpr int kF1 = 0x70;  // F2 … F12 follow
+inline constexpr int kSpecial = 0x1000;  // + the key number of a key without a character
+inline constexpr int kDelete = kSpecial + 46;
+inline constexpr int kInsert = kSpecial + 45;
+inline constexpr int kF1 = kSpecial + 112;  // F2 … F12 follow
 // Mouse actions on a list that reach the procedure as alerted keys.
-inline constexpr int kDoubleClick = 5;
-inline constexpr int kRightButtonUp = 130;
+inline constexpr int kDoubleClick = kSpecial + 5;
+inline constexpr int kRightButtonUp = kSpecial + 130;
 inline constexpr int kShift = 0x100;
 inline constexpr int kControl = 0x200;
 inline constexpr int kAlt = 0x400;

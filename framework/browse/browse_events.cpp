@@ -1,6 +1,7 @@
 // The browse manager's side of the window: events and keys on the list, the buttons, the
 // toolbar, and the update requests it hands to its form.
 #include <algorithm>
+#include <charconv>
 
 #include "framework/browse/browse_manager.h"
 #include "framework/browse/edit_in_place.h"
@@ -155,7 +156,9 @@ Level BrowseManager::OnKey(int key_code) {
 }
 
 void BrowseManager::OnNewSelection(const ui::Event& event) {
-  const std::int32_t chosen = std::stoi(engine().value(window(), LISTCONTROL).value_or("0"));
+  const std::string shown = engine().value(window(), LISTCONTROL).value_or("0");
+  std::int32_t chosen = 0;
+  std::from_chars(shown.data(), shown.data() + shown.size(), chosen);
   if (chosen >= 1 && chosen <= static_cast<std::int32_t>(LISTQUEUE.size())) CURRENTCHOICE = chosen;
   LASTCHOICE = CURRENTCHOICE;
   CopyListToRecord();
@@ -263,7 +266,8 @@ std::uint8_t BrowseManager::Ask(std::uint8_t request) {
     if (response != kResponseCompleted && request == kRequestInsert && ASKPROCEDURE == 0 &&
         EDITLIST != nullptr) {
       // The row shown for the record that was not added goes with the refill.
-      LISTQUEUE.erase(LISTQUEUE.begin() + (CURRENTCHOICE - 1));
+      if (CURRENTCHOICE >= 1 && CURRENTCHOICE <= static_cast<std::int32_t>(LISTQUEUE.size()))
+        LISTQUEUE.erase(LISTQUEUE.begin() + (CURRENTCHOICE - 1));
       ReloadQueue(kReloadKeepPage);
     } else if (response != kResponseCompleted) {
       ReloadQueue(kReloadKeepPage);

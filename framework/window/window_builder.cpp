@@ -397,7 +397,10 @@ WindowBuilder& WindowBuilder::toolbar(const std::vector<ui::ControlId>& buttons)
   };
   int x = kGap;
   for (const ui::ControlId id : buttons) {
-    addOnWindow(described(id, ui::ControlKind::kButton, std::string(caption(id)), {x, 4, 28, 24}));
+    ui::ControlDescription button =
+        described(id, ui::ControlKind::kButton, std::string(caption(id)), {x, 4, 28, 24});
+    button.keeps_focus = true;  // ditto acts on the field with focus, and navigation keeps the list's
+    addOnWindow(std::move(button));
     x += 30;
   }
   // The lines laid out after it start below it.

@@ -144,6 +144,7 @@ class WindowController {
   void AddItem(RegisteredFileDrop* drop);
   void AddButton(ui::ControlId control, std::uint8_t action);
   // A field with "ditto" recall: its value when a record is completed comes back on HISTORYKEY.
+  // REQUIRES: after Describe, which binds the control.
   void AddHistoryField(ui::ControlId control);
   // A file the window uses besides PRIMARY: opened by Init, closed by Kill.
   void AddFile(RelationGuard* file);

@@ -3,6 +3,7 @@
 // and recall the controller asks and offers.
 #include "framework/window/window_controller.h"
 
+#include "framework/window/toolbar.h"
 #include "framework/window/window_test_support.h"
 #include "framework/window/window_texts.h"
 #include "runtime/datetime/calendar.h"
@@ -26,11 +27,15 @@ class FormTest : public testing::WindowTest {
                                          std::function<void(WindowController&)> configure = {}) {
     return std::make_unique<ProcedureThread>(engine, [this, request, configure] {
       WindowController form;
-      form.Describe(testing::staffForm(staff));
+      form.Describe(testing::staffForm(staff, {toolbar::kHistory}));
       form.PRIMARY = &staff.guard;
       form.ERRORS = &errors;
       form.ORIGINALREQUEST = request;
       form.TRANSLATOR = translator;
+      Toolbar ditto;
+      FormToolbarTarget target(form);
+      ditto.AddTarget(&target, 0);
+      form.TOOLBAR = &ditto;
       if (configure) configure(form);
       return form.Run();
     });
@@ -213,6 +218,11 @@ TEST_F(FormTest, ChangeCollidingWithAnotherStationShowsTheirValuesAndDittoBrings
   EXPECT_EQ(boxes()[0].caption, "Record Was Not Updated");
   engine.userFocuses(window, kFam);
   engine.userKey(window, kDefaultHistoryKey);
+  ASSERT_TRUE(form->idle(window));
+  EXPECT_EQ(shown(window, kFam), "Евдокимов");
+  type(window, kFam, "Ещё один");
+  engine.userFocuses(window, kFam);
+  engine.userPresses(window, toolbar::kHistory);  // the toolbar's ditto recalls the field with focus
   ASSERT_TRUE(form->idle(window));
   EXPECT_EQ(shown(window, kFam), "Евдокимов");
   engine.userPresses(window, kOk);

@@ -77,13 +77,33 @@ class Parser {
     Parser& owner;
   };
 
+  // A run of operands joined by one associative operator, built as a balanced tree: a long flat
+  // list (a filter of 400 alternatives) is not nesting and must not count as deep. The operands
+  // keep their order, and so their evaluation does.
+  NodePointer balanced(OperatorCode op, std::vector<NodePointer>& run, std::size_t first, std::size_t last) {
+    if (last - first == 1) return std::move(run[first]);
+    const std::size_t middle = first + (last - first) / 2;
+    NodePointer left = balanced(op, run, first, middle);
+    return binary(op, std::move(left), balanced(op, run, middle, last));
+  }
+
   // expression -> conjunction { ( OR | XOR ) conjunction }
   NodePointer expression() {
-    NodePointer left = conjunction();
+    std::vector<NodePointer> run;
+    run.push_back(conjunction());
+    OperatorCode run_op = OperatorCode::None;
     for (OperatorCode op = keyword(); op == OperatorCode::Or || op == OperatorCode::Xor; op = keyword()) {
       advance();
-      left = binary(op, std::move(left), conjunction());
+      // Where OR gives way to XOR (or back) the run so far becomes the first operand.
+      if (run_op != OperatorCode::None && op != run_op) {
+        NodePointer joined = balanced(run_op, run, 0, run.size());
+        run.clear();
+        run.push_back(std::move(joined));
+      }
+      run_op = op;
+      run.push_back(conjunction());
     }
+    NodePointer left = run.size() == 1 ? std::move(run.front()) : balanced(run_op, run, 0, run.size());
     switch (current().kind) {
       case TokenKind::End:
       case TokenKind::Comma:
@@ -97,12 +117,13 @@ class Parser {
 
   // conjunction -> negation { AND negation }
   NodePointer conjunction() {
-    NodePointer left = negation();
+    std::vector<NodePointer> run;
+    run.push_back(negation());
     while (keyword() == OperatorCode::And) {
       advance();
-      left = binary(OperatorCode::And, std::move(left), negation());
+      run.push_back(negation());
     }
-    return left;
+    return run.size() == 1 ? std::move(run.front()) : balanced(OperatorCode::And, run, 0, run.size());
   }
 
   // negation -> [ NOT | "~" ] comparison

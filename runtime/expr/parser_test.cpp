@@ -153,6 +153,15 @@ TEST_F(ParserTest, DeepNestingFailsInsteadOfOverflowing) {
   std::string moderate = "1";
   for (int index = 0; index < 300; ++index) moderate += " and 1";
   EXPECT_EQ(eval(moderate), "1");
+  // A flat list is no nesting, however long: 5000 alternatives parse, evaluate in order and
+  // write back as the list they were.
+  std::string alternatives = "a = 0";
+  for (int index = 1; index < 5000; ++index) alternatives += " OR a = " + std::to_string(index);
+  a = 4999;
+  EXPECT_EQ(eval(alternatives), "1");
+  EXPECT_EQ(shape(alternatives), alternatives);
+  EXPECT_EQ(shape("a = 1 OR b = 2 XOR c = 3 OR a = 4"), "a = 1 OR b = 2 XOR c = 3 OR a = 4");
+  EXPECT_EQ(shape("a OR (b XOR c)"), "a OR (b XOR c)");
 }
 
 }  // namespace

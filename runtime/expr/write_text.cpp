@@ -160,7 +160,13 @@ class Writer {
     if (level == 4 && rewrittenComparison(node)) return;
     operand(*node.operands[0], level);
     out_ += operatorForm(node.op);
-    operand(*node.operands[1], level + 1);
+    // AND, OR and XOR are associative: the parser builds a run of one of them as a balanced
+    // tree, and its right half needs no parentheses to mean the same.
+    const Node& right = *node.operands[1];
+    const bool associative =
+        node.op == OperatorCode::And || node.op == OperatorCode::Or || node.op == OperatorCode::Xor;
+    operand(right,
+            associative && right.kind == NodeKind::Operator && right.op == node.op ? level : level + 1);
   }
 
   // The LIKE and IS NULL forms of three comparison shapes; false when the node has none.

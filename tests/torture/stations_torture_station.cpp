@@ -30,6 +30,7 @@
 
 #include "tests/torture/stations_torture_log.h"
 #include "tests/torture/stations_torture_tables.h"
+#include "tests/torture/stations_torture_whole_file.h"
 
 namespace veltrano::torture {
 namespace {
@@ -102,10 +103,11 @@ class Station {
   void readShared();
   void scan();
   void reopen();
+  void wholeFile();
 
   // Records.
   void fillItem(std::int64_t id, std::int64_t value, std::int64_t stamp);
-  std::string itemProblem();  // empty when the buffer holds a whole item
+  std::string itemProblem() { return torture::itemProblem(*tables_.items); }
   void expectOwnItem(std::int64_t id);
   std::string noteProblem();
   // A change of an owned note: picked (the note read and the buffer filled), then carried out
@@ -153,18 +155,6 @@ void Station::fillItem(std::int64_t id, std::int64_t value, std::int64_t stamp) 
   setNumber(file, kItemStamp, stamp);
   setNumber(file, kItemCheck, itemCheck(id, value, stamp));
   setText(file, kItemName, itemName(value));
-}
-
-std::string Station::itemProblem() {
-  auto& file = *tables_.items;
-  const std::int64_t id = number(file, kItemId), value = number(file, kItemValue),
-                     stamp = number(file, kItemStamp);
-  if (number(file, kItemOwner) != ownerOfItem(id) ||
-      number(file, kItemCheck) != itemCheck(id, value, stamp) || text(file, kItemName) != itemName(value)) {
-    return "item " + std::to_string(id) + " is torn (value " + std::to_string(value) + ", stamp " +
-           std::to_string(stamp) + ", check " + std::to_string(number(file, kItemCheck)) + ")";
-  }
-  return {};
 }
 
 void Station::expectOwnItem(std::int64_t id) {
@@ -654,6 +644,13 @@ void Station::reopen() {
   ++statistics_["reopens"];
 }
 
+// An operation on a whole table or file (stations_torture_whole_file.h).
+void Station::wholeFile() {
+  step_name_ = "whole-file operation";
+  WholeFileStation station{options_.directory, me_, tables_, items_, statistics_};
+  runWholeFileOperation(station, random_);
+}
+
 // ---- Restart ----
 
 bool Station::appliedBeforeKill(const Intent& intent) {
@@ -749,15 +746,22 @@ void Station::run() {
       noteTransaction();
     else if (choice < 94)
       readShared();
-    else if (choice < 98)
+    else if (choice < 96)
       scan();
+    else if (choice < 98)
+      wholeFile();
     else
       reopen();
+    ++statistics_["steps"];
+    // Counted as the station goes, so that a kill loses only the last few steps' counts.
+    if (steps % 64 == 0) {
+      log_.statistics(statistics_);
+      statistics_.clear();
+    }
   }
   step_name_ = "end";
   verifyOwnRecords();
   closeAll();
-  statistics_["steps"] += static_cast<std::int64_t>(steps);
   log_.statistics(statistics_);
 }
 

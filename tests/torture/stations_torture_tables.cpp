@@ -31,6 +31,17 @@ std::string itemName(std::int64_t value) {
   return name + "-" + std::to_string((value / 10) % 13);
 }
 
+std::string itemProblem(DeclaredFile& file) {
+  const std::int64_t id = number(file, kItemId), value = number(file, kItemValue),
+                     stamp = number(file, kItemStamp);
+  if (number(file, kItemOwner) != ownerOfItem(id) ||
+      number(file, kItemCheck) != itemCheck(id, value, stamp) || text(file, kItemName) != itemName(value)) {
+    return "item " + std::to_string(id) + " is torn (value " + std::to_string(value) + ", stamp " +
+           std::to_string(stamp) + ", check " + std::to_string(number(file, kItemCheck)) + ")";
+  }
+  return {};
+}
+
 std::string noteTitle(std::int64_t value) {
   if (value % 10 == 0) return {};
   return "Note " + itemName(value / 3) + " " + std::to_string(value % 7);
@@ -62,21 +73,24 @@ std::unique_ptr<DeclaredFile> declare(const std::string& label, runtime::RecordL
 
 }  // namespace
 
+std::unique_ptr<DeclaredFile> itemsLikeTable(const std::string& storage_path, const std::string& name) {
+  runtime::RecordLayoutBuilder fields;
+  fields.scalar("ITM:ID", TypeCode::Long)
+      .scalar("ITM:OWNER", TypeCode::Short)
+      .scalar("ITM:VALUE", TypeCode::Long)
+      .scalar("ITM:STAMP", TypeCode::Long)
+      .scalar("ITM:CHECK", TypeCode::Long)
+      .string("ITM:NAME", 24);
+  auto file = declare(name, fields, storage_path);
+  file->addKey("ITM:ID_KEY", {"+ITM:ID"}, storage::kKeyPrimary);
+  file->addKey("ITM:NAME_KEY", {"+ITM:NAME"}, storage::kKeyDup | storage::kKeyNocase);
+  file->addKey("ITM:OWNER_KEY", {"+ITM:OWNER", "-ITM:VALUE"}, storage::kKeyDup);
+  return file;
+}
+
 Tables::Tables(const std::string& directory) {
   const std::string alpha = alphaPath(directory), beta = betaPath(directory);
-  {
-    runtime::RecordLayoutBuilder fields;
-    fields.scalar("ITM:ID", TypeCode::Long)
-        .scalar("ITM:OWNER", TypeCode::Short)
-        .scalar("ITM:VALUE", TypeCode::Long)
-        .scalar("ITM:STAMP", TypeCode::Long)
-        .scalar("ITM:CHECK", TypeCode::Long)
-        .string("ITM:NAME", 24);
-    items = declare("ITEMS", fields, alpha);
-    items->addKey("ITM:ID_KEY", {"+ITM:ID"}, storage::kKeyPrimary);
-    items->addKey("ITM:NAME_KEY", {"+ITM:NAME"}, storage::kKeyDup | storage::kKeyNocase);
-    items->addKey("ITM:OWNER_KEY", {"+ITM:OWNER", "-ITM:VALUE"}, storage::kKeyDup);
-  }
+  items = itemsLikeTable(alpha, "ITEMS");
   {
     runtime::RecordLayoutBuilder fields;
     fields.scalar("CNT:ID", TypeCode::Long)

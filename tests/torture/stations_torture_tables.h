@@ -42,6 +42,9 @@ inline std::int64_t stampOf(int station, std::int64_t operation) {
 // What an item's dependent fields must hold.
 std::int64_t itemCheck(std::int64_t id, std::int64_t value, std::int64_t stamp);
 std::string itemName(std::int64_t value);  // code page 1251, Latin and Cyrillic, mixed case
+// Empty when the file's record buffer holds a whole item (ITEMS or a copy of it), else what is
+// wrong with it.
+std::string itemProblem(storage::DeclaredFile& file);
 // What a note's title and memo must hold; a blank title leaves the note out of its OPT key.
 std::string noteTitle(std::int64_t value);
 std::vector<std::uint8_t> noteText(std::int64_t value, std::int64_t stamp);
@@ -63,6 +66,11 @@ struct Tables {
     return {items.get(), counters.get(), marks.get(), pairs_a.get(), notes.get(), pairs_b.get()};
   }
 };
+
+// A table with ITEMS' record under another name in ALPHA.WLK or BETA.WLK: a station's own place
+// for the operations on whole tables (CREATE over it, COPY into it, RENAME, EMPTY, REMOVE).
+std::unique_ptr<storage::DeclaredFile> itemsLikeTable(const std::string& storage_path,
+                                                      const std::string& name);
 
 std::string alphaPath(const std::string& directory);
 std::string betaPath(const std::string& directory);

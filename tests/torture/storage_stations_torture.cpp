@@ -7,8 +7,10 @@
 // records (which must not change while held), increments of shared counters under HOLD or WATCH
 // (89 is retried after reading the record again), transactions over one file and over both
 // (LOGOUT … COMMIT and LOGOUT … ROLLBACK), pairs of records — one in each file — changed only
-// together in a transaction, readers that walk the keys and read both sides of every pair, and
-// closing and reopening the tables now and then.
+// together in a transaction, readers that walk the keys and read both sides of every pair,
+// closing and reopening the tables now and then, and operations on whole tables and files
+// (BUILD, PACK, CREATE over a table, COPY, RENAME, EMPTY, REMOVE, a copy of a whole file:
+// stations_torture_whole_file.h) beside all of it.
 // Each station logs what the driver acknowledged as written (stations_torture_log.h).
 //
 // When every station has finished, the files are checked entry by entry (the check of
@@ -386,7 +388,9 @@ bool Run::checkFiles() {
       return false;
     }
     if (options_.wlk.empty() || !std::filesystem::exists(options_.wlk)) continue;
-    const std::string command = "'" + options_.wlk + "' check '" + path + "' > '" + path + ".check' 2>&1";
+    // The stations key their text without an environment file, as wlk must read it.
+    const std::string command =
+        "'" + options_.wlk + "' --env NONE check '" + path + "' > '" + path + ".check' 2>&1";
     const int status = std::system(command.c_str());
     if (status != 0) {
       failure_ = "wlk check " + path + " failed (" + ending(status) + "), see " + path + ".check";

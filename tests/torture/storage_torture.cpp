@@ -1,8 +1,9 @@
 // storage_torture: random file statements against an in-memory model of what must be stored,
 // for a given time or number of steps, with crashes injected at random writes, failed writes,
-// and periodic reopening. Three tables in two storage files (one enciphered), several key shapes
-// (numeric unique, NOCASE text with a second component, descending, OPT), a MEMO and a BLOB,
-// and transactions over both files that commit or roll back.
+// and periodic reopening. Four tables in two storage files (one enciphered), several key shapes
+// (numeric unique, NOCASE text with a second component, descending, OPT), records and keys as
+// large as a table's may be, a MEMO and a BLOB, and transactions over both files that commit or
+// roll back.
 //
 // After every crash or failed write the files are closed, the faults cleared and the files
 // reopened, as a restart would find them: each table must then hold exactly the model before
@@ -65,6 +66,7 @@ struct Table {
   std::string owner;
   const runtime::FieldDescriptor* id = nullptr;  // the unique number
   bool blob = false;
+  std::size_t most_records = 1500;  // kept to a size that a full verification can afford
 };
 
 class Torture {
@@ -182,6 +184,21 @@ void Torture::setUp() {
     tables_.push_back(std::move(table));
   }
   {
+    // Bulky records as large as a table's may be, with a text whose key is as long as a key may
+    // be and a second long text in a NOCASE OPT key. Their texts share long prefixes, so that the
+    // keys' index pages hold separators nearly as long as the keys themselves, few to a page.
+    runtime::RecordLayoutBuilder fields;
+    fields.scalar("BIG:ID", runtime::TypeCode::Long).string("BIG:TEXT", 7523).string("BIG:NOTE", 7473);
+    Table table{DeclaredFile::make("BULKY", fields.build()), plain, "", nullptr, false};
+    table.file->setName(plain + "\\!BULKY");
+    table.file->addKey("BIG:ID_KEY", {"+BIG:ID"}, storage::kKeyPrimary);
+    table.file->addKey("BIG:TEXT_KEY", {"+BIG:TEXT", "-BIG:ID"}, storage::kKeyDup);
+    table.file->addKey("BIG:NOTE_KEY", {"+BIG:NOTE"},
+                       storage::kKeyDup | storage::kKeyNocase | storage::kKeyOpt);
+    table.most_records = 120;
+    tables_.push_back(std::move(table));
+  }
+  {
     // Scanned documents in an enciphered file: a BLOB of up to several chunks.
     runtime::RecordLayoutBuilder fields;
     fields.decimal("DOC:ID", 9, 0).string("DOC:TITLE", 60).scalar("DOC:DATE", runtime::TypeCode::Date);
@@ -235,7 +252,12 @@ void Torture::fillRecord(Table& table, std::int64_t id, StoredRecord& record) {
     const auto& field = layout.field(f);
     if (runtime::isStringType(field.type)) {
       std::string text = randomName();
-      if (field.size > 100 && !text.empty())
+      if (field.size > 1000) {
+        const std::size_t run = percent(random_) < 30
+                                    ? field.size - std::uniform_int_distribution<std::size_t>(0, 20)(random_)
+                                    : std::uniform_int_distribution<std::size_t>(0, field.size)(random_);
+        text = std::string(run, 'Q') + text;
+      } else if (field.size > 100 && !text.empty())
         text += std::string(std::uniform_int_distribution<std::size_t>(0, 250)(random_), '.');
       runtime::storeText(field, record.image, text);
     } else if (field.type == runtime::TypeCode::Date) {
@@ -521,8 +543,7 @@ void Torture::step() {
     fault_armed_ = true;
   }
   const std::size_t t = random_() % tables_.size();
-  // Keep the tables to a size that a full verification can afford.
-  const bool large = model_[t].size() > 1500;
+  const bool large = model_[t].size() > tables_[t].most_records;
   Model working = model_;
   int error = 0;
   const int choice = percent(random_);

@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include "tools/wlk/storage_commands.h"
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -13,6 +12,7 @@
 #include "runtime/datetime/environment.h"
 #include "runtime/errors/error_state.h"
 #include "runtime/errors/runtime_error.h"
+#include "tools/wlk/storage_commands.h"
 
 namespace veltrano::wlk {
 
@@ -24,8 +24,8 @@ namespace {
 void printHelp() {
   std::printf(
       "wlk — the Veltrano storage and runtime tool\n\n"
-      "usage: wlk [--env FILE] [--today YYYY-MM-DD] [--owner PASSWORD] [--oem] COMMAND [ARGUMENTS]\n"
-      "       wlk --version | --help\n\n"
+      "usage: wlk [--env FILE|NONE] [--today YYYY-MM-DD] [--owner PASSWORD] [--oem] COMMAND [ARGUMENTS]\n"
+      "       wlk --version | --help | COMMAND --help\n\n"
       "commands:\n");
   for (const auto& command : commands()) {
     std::printf("  %s\n", std::string(command.usage).c_str());
@@ -53,17 +53,32 @@ bool applyToday(const std::string& text) {
   return true;
 }
 
-// --env FILE, or else wlk.ENV beside the binary when there is one.
+// The environment file: --env FILE (NONE for the built-in tables), or else the application's own,
+// so that the application's files are read and written in their collation: wlk.ENV or
+// veltrano.ENV beside the tool, then where the package installs it, then in a build tree the
+// source tree's.
 bool applyEnvironment(const std::string& env_file) {
+  if (env_file == "NONE") return true;
   if (!env_file.empty()) {
     runtime::loadEnvironment(env_file);
     return runtime::errorCode() == 0;
   }
   std::error_code error;
   const std::filesystem::path binary = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return true;
-  const std::string beside = runtime::environmentFileFor(binary.string());
-  if (std::filesystem::exists(beside, error)) runtime::loadEnvironment(beside);
+  std::vector<std::filesystem::path> places;
+  if (!error) {
+    places.push_back(runtime::environmentFileFor(binary.string()));
+    places.push_back(binary.parent_path() / "veltrano.ENV");
+    places.push_back(binary.parent_path().parent_path() / "share" / "veltrano" / "veltrano.ENV");
+  }
+  places.emplace_back("/etc/veltrano/veltrano.ENV");
+  places.emplace_back(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
+  for (const auto& place : places) {
+    if (std::filesystem::exists(place, error)) {
+      runtime::loadEnvironment(place.string());
+      return runtime::errorCode() == 0;
+    }
+  }
   return true;
 }
 
@@ -74,17 +89,19 @@ const std::vector<Command>& commands() {
       {"create", "create TARGET DECLFILE        create a table from a declaration", createCommand},
       {"tables", "tables FILE                   list the tables of a storage file", tablesCommand},
       {"schema", "schema TARGET                 print a table's declaration", schemaCommand},
-      {"insert", "insert TARGET NAME=VALUE...   add a record", insertCommand},
+      {"insert", "insert TARGET [--truncate] NAME=VALUE...   add a record", insertCommand},
       {"select",
        "select TARGET [--key KEY | --order TEXT] [--join TARGET KEY FIELD[,FIELD...] [--inner]]...\n"
-       "         [--filter EXPR] [--field EXPR]... [--reverse]   records in an order, joined (outer\n"
-       "         unless --inner) to tables whose fields the filter and fields may name",
+       "         [--filter EXPR] [--field EXPR]... [--reverse] [--raw] [--csv]   records in an order,\n"
+       "         joined (outer unless --inner) to tables whose fields the filter and fields may name;\n"
+       "         --raw: dates and times as serial numbers; --csv: for a spreadsheet",
        selectCommand},
       {"delete", "delete TARGET --filter EXPR   delete the records the filter keeps", deleteCommand},
       {"check", "check FILE                    verify a storage file", checkCommand},
       {"build", "build TARGET                  rebuild every key of a table", buildCommand},
       {"eval", "eval [--bind NAME TYPE VALUE]... EXPR   print the value of an expression", evalCommand},
-      {"demo", "demo DIR --employees N [--seed S]   the application's files filled with demo data", demoCommand},
+      {"demo", "demo DIR --employees N [--seed S]   the application's files filled with demo data",
+       demoCommand},
   };
   return table;
 }
@@ -139,6 +156,10 @@ int run(int argc, char** argv) {
   for (const auto& command : commands()) {
     if (command.name == name) {
       std::vector<std::string> arguments(argv + index + 1, argv + argc);
+      if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::printf("usage: wlk %s\n", std::string(command.usage).c_str());
+        return 0;
+      }
       return command.run(options, arguments);
     }
   }

@@ -13,7 +13,7 @@ namespace veltrano::wlk {
 int deleteCommand(const CommonOptions& options, std::span<const std::string> arguments) {
   if (arguments.size() != 3 || arguments[1] != "--filter")
     return usageError("usage: wlk delete TARGET --filter EXPR");
-  auto file = openStoredTable(options, arguments[0], true);
+  auto file = openStoredTable(options, arguments[0], Access::Write);
   if (!file) return 1;
   auto closeFile = [&] { storage::fileStatement(storage::Operation::Close, file->file()); };
   BoundRecord bound(*file);

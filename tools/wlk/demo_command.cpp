@@ -1,4 +1,5 @@
 // wlk demo DIR --employees N [--seed S]: the application's files filled with demo data.
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,9 +26,25 @@ bool wholeNumber(const std::string& text, std::int64_t low, std::int64_t high, s
   return true;
 }
 
+// The storage files already in `directory` (1251), named for a message; empty when there are none.
+std::string storageFilesIn(const std::string& directory) {
+  std::error_code error;
+  std::string names;
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(platform::utf8From1251(directory), error)) {
+    std::string extension = entry.path().extension().string();
+    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string name = entry.path().filename().string();
+    if (extension != ".WLK" && name != "wendlock.tcf") continue;
+    if (++count <= 3) names += (names.empty() ? "" : ", ") + name;
+  }
+  if (count > 3) names += " and " + std::to_string(count - 3) + " more";
+  return names;
+}
+
 }  // namespace
 
-int demoCommand(const CommonOptions& options, std::span<const std::string> arguments) {
+int demoCommand(const CommonOptions&, std::span<const std::string> arguments) {
   app::DemoOptions demo;
   bool have_directory = false;
   bool have_count = false;
@@ -67,11 +84,13 @@ int demoCommand(const CommonOptions& options, std::span<const std::string> argum
     std::fprintf(stderr, "usage: wlk demo DIR --employees N [--seed S]\n");
     return 2;
   }
-  // The program keys its NOCASE keys with the shipped Russian case pairs; data written with
-  // other tables would be out of order for it.
-  if (options.env_file.empty()) {
-    runtime::loadEnvironment(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
-    runtime::clearErrors();
+  // The files are keyed with the environment in force: the application's unless --env says else.
+  if (const auto held = storageFilesIn(demo.directory); !held.empty()) {
+    std::fprintf(stderr,
+                 "wlk demo: %s already holds storage files (%s): demo data would replace them; give an empty "
+                 "directory or a new one\n",
+                 platform::utf8From1251(demo.directory).c_str(), held.c_str());
+    return 1;
   }
   const auto started = std::chrono::steady_clock::now();
   app::DemoSummary summary;

@@ -19,9 +19,9 @@
 #include "runtime/errors/error_state.h"
 #include "runtime/expr/binding_scopes.h"
 #include "runtime/expr/evaluate.h"
-#include "runtime/expr/parser.h"
 #include "runtime/values/field_value.h"
 #include "tools/wlk/commands.h"
+#include "tools/wlk/record_text.h"
 
 namespace veltrano::wlk {
 namespace {
@@ -135,14 +135,8 @@ int evalCommand(const CommonOptions&, std::span<const std::string> arguments) {
   if (arguments.size() - index != 1) return usage("expected one expression");
 
   runtime::clearErrors();
-  runtime::ParseError error;
-  const runtime::NodePointer tree =
-      runtime::parseExpression(platform::cp1251FromUtf8(arguments[index]), &error);
-  if (!tree) {
-    std::fprintf(stderr, "wlk eval: the expression does not parse (at character %zu): %s\n",
-                 error.position + 1, platform::utf8From1251(error.message).c_str());
-    return 2;
-  }
+  const runtime::NodePointer tree = parseOrReport(arguments[index]);
+  if (!tree) return 2;
   const std::string value = platform::utf8From1251(runtime::evaluateString(*tree));
   std::fwrite(value.data(), 1, value.size(), stdout);
   std::fputc('\n', stdout);

@@ -18,19 +18,35 @@ struct FieldReference {
   std::uint32_t element = 0;  // 0-based
 };
 
-// "NAME" or "NAME[k]" (k from 1), the label compared without regard to case.
-std::optional<FieldReference> findField(const runtime::RecordLayout& layout, std::string_view name);
+// "NAME", "NAME[k]" or "NAME[i,j,…]" (subscripts from 1, one per dimension the layout knows), the
+// label compared without regard to case. nullopt when there is no such element, with the reason
+// in *why (1251) when the field exists but the subscripts do not fit it.
+std::optional<FieldReference> findField(const runtime::RecordLayout& layout, std::string_view name,
+                                        std::string* why = nullptr);
 
-// Binds every field of the record by its label in a new scope (popped by the destructor).
+// Binds every field of the record by its label in a new scope (popped by the destructor), and
+// every MEMO as a STRING of its declared size, whose text loadMemos() takes from the file's memo
+// buffers after each read. A BLOB is binary and is not bound.
 class BoundRecord {
  public:
   explicit BoundRecord(storage::DeclaredFile& file);
   ~BoundRecord();
   BoundRecord(const BoundRecord&) = delete;
   BoundRecord& operator=(const BoundRecord&) = delete;
+
+  void loadMemos();
+
+ private:
+  storage::DeclaredFile& file_;
+  struct BoundMemo {
+    std::size_t index;
+    runtime::FieldDescriptor field;
+    std::vector<std::uint8_t> text;
+  };
+  std::vector<BoundMemo> memos_;
 };
 
-// Parses an expression over the bound fields; null after printing why.
+// Parses an expression over the bound names; null after printing where and why it does not.
 runtime::NodePointer parseOrReport(std::string_view utf8_text);
 
 // The default columns: every field but groups, each array element a column of its own.

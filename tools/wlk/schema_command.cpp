@@ -12,7 +12,7 @@ namespace veltrano::wlk {
 
 int schemaCommand(const CommonOptions& options, std::span<const std::string> arguments) {
   if (arguments.size() != 1) return usageError("usage: wlk schema TARGET");
-  auto file = openStoredTable(options, arguments[0], false);
+  auto file = openStoredTable(options, arguments[0], Access::Read);
   if (!file) return 1;
   storage::fileStatement(storage::Operation::Close, file->file());
   // The dump names the file by its table; the storage file name is the command's business.

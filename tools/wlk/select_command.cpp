@@ -1,6 +1,8 @@
-// wlk select TARGET [--key KEYLABEL] [--filter EXPR] [--field EXPR]... [--reverse] — the
-// records in key order (or record-number order), those the filter keeps, one line each. With
-// --order or --join the records are read through a view (select_view.cpp).
+// wlk select TARGET [--key KEYLABEL] [--filter EXPR] [--field EXPR]... [--reverse] [--raw] [--csv]
+// — the records in key order (or record-number order), those the filter keeps, one line each
+// (record_output.h). With --order or --join the records are read through a view
+// (select_view.cpp). A walk that ends before the table's count of records says the file is
+// damaged instead of ending as if it were whole.
 #include <cstdio>
 
 #include "platform/codepage.h"
@@ -8,19 +10,31 @@
 #include "runtime/expr/evaluate.h"
 #include "runtime/values/field_value.h"
 #include "storage/driver.h"
+#include "tools/wlk/file_verification.h"
+#include "tools/wlk/record_output.h"
 #include "tools/wlk/record_text.h"
 #include "tools/wlk/select_view.h"
 #include "tools/wlk/storage_commands.h"
 #include "tools/wlk/table_access.h"
 
 namespace veltrano::wlk {
+namespace {
+
+// A --field: an expression, or the label of a BLOB, which has no text to compute with.
+struct FieldColumn {
+  std::string label;
+  runtime::NodePointer expression;
+  int blob = -1;
+};
+
+}  // namespace
 
 int selectCommand(const CommonOptions& options, std::span<const std::string> arguments) {
-  if (arguments.empty())
-    return usageError("usage: wlk select TARGET [--key KEY] [--filter EXPR] [--field EXPR]... [--reverse]");
+  if (arguments.empty()) return usageError("usage: wlk select TARGET [OPTIONS] (see wlk select --help)");
   std::string key_label, filter_text;
   std::vector<std::string> field_texts;
   bool reverse = false;
+  OutputForm form;
   ViewSelect view_select;
   bool through_view = false;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -40,6 +54,10 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
       field_texts.push_back(std::move(text));
     } else if (option == "--reverse") {
       reverse = true;
+    } else if (option == "--raw") {
+      form.raw = true;
+    } else if (option == "--csv") {
+      form.csv = true;
     } else if (option == "--order") {
       if (!value(view_select.order)) return usageError("--order needs an order text");
       through_view = true;
@@ -56,10 +74,10 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
       if (view_select.joins.empty()) return usageError("--inner follows a --join");
       view_select.joins.back().inner = true;
     } else {
-      return usageError("unknown option " + option);
+      return usageError("unknown option " + option + " (see wlk select --help)");
     }
   }
-  auto file = openStoredTable(options, arguments[0], false);
+  auto file = openStoredTable(options, arguments[0], Access::Read);
   if (!file) return 1;
   auto closeFile = [&] { storage::fileStatement(storage::Operation::Close, file->file()); };
   const storage::KeyDescriptor* key = nullptr;
@@ -76,7 +94,7 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
     view_select.filter = filter_text;
     view_select.fields = field_texts;
     view_select.reverse = reverse;
-    const int status = selectThroughView(options, *file, view_select);
+    const int status = selectThroughView(options, *file, view_select, form);
     closeFile();
     return status;
   }
@@ -85,20 +103,51 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
     closeFile();
     return 2;
   }
-  std::vector<runtime::NodePointer> fields;
+  std::vector<FieldColumn> fields;
   for (const auto& text : field_texts) {
-    fields.push_back(parseOrReport(text));
-    if (!fields.back()) {
+    FieldColumn column{text, nullptr, -1};
+    const int memo = file->memoIndex(platform::cp1251FromUtf8(text));
+    if (memo >= 0 &&
+        (file->file().memos[static_cast<std::size_t>(memo)]->attributes & storage::kMemoBlob) != 0) {
+      column.blob = memo;
+    } else if (!(column.expression = parseOrReport(text))) {
       closeFile();
       return 2;
     }
+    fields.push_back(std::move(column));
   }
   const auto columns = defaultColumns(file->layout());
+  std::vector<std::string> labels;
+  std::vector<bool> numeric;
+  if (fields.empty()) {
+    for (const auto& column : columns) {
+      const auto& field = file->layout().field(column.field);
+      labels.push_back(platform::utf8From1251(field.name) +
+                       (field.elementCount() > 1 ? "[" + std::to_string(column.element + 1) + "]" : ""));
+      numeric.push_back(fractionalType(field.type));
+    }
+  } else {
+    for (const auto& column : fields) labels.push_back(column.label);
+  }
+  LineWriter writer(stdout, form);
+  writer.header(labels);
+
+  // The table's count before and after the walk: when no other station changed the file
+  // meanwhile, the walk must meet as many records as the count says.
+  auto count = [&] {
+    storage::OperationArguments counted;
+    counted.key = key;
+    return storage::fileStatement(key ? storage::Operation::RecordsKey : storage::Operation::RecordsFile,
+                                  file->file(), counted);
+  };
+  const auto count_before = count();
+  const auto version_before = fileVersion(*file);
   storage::OperationArguments set;
   set.key = key;
   storage::fileStatement(key ? storage::Operation::SetKey : storage::Operation::SetFile, file->file(), set);
   const auto step = reverse ? storage::Operation::Previous : storage::Operation::Next;
-  std::string line;
+  std::vector<std::string> values;
+  std::int64_t walked = 0;
   for (;;) {
     storage::fileStatement(step, file->file());
     if (runtime::errorCode() == 33) break;
@@ -107,24 +156,38 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
       closeFile();
       return status;
     }
+    ++walked;
+    bound.loadMemos();
     if (filter && !runtime::test(*filter)) continue;
-    line.clear();
+    values.clear();
     if (fields.empty()) {
-      for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (c > 0) line += '\t';
-        line += outputText(
-            runtime::loadText(file->layout().field(columns[c].field), file->record(), columns[c].element));
-      }
+      for (const auto& column : columns)
+        values.push_back(
+            columnText(file->layout().field(column.field), file->record(), column.element, form));
     } else {
-      for (std::size_t c = 0; c < fields.size(); ++c) {
-        if (c > 0) line += '\t';
-        line += outputText(runtime::evaluateString(*fields[c]));
+      numeric.clear();
+      for (const auto& column : fields) {
+        values.push_back(column.blob >= 0
+                             ? blobText(file->file().memo_values[static_cast<std::size_t>(column.blob)])
+                             : valueText(runtime::evaluateString(*column.expression)));
+        numeric.push_back(column.blob < 0 && looksFractional(values.back()));
       }
     }
-    std::puts(line.c_str());
+    writer.line(values, numeric);
+  }
+  const auto count_after = count();
+  int status = 0;
+  if (walked != count_after && count_before == count_after && fileVersion(*file) == version_before) {
+    std::fflush(stdout);
+    std::fprintf(stderr,
+                 "wlk: the table counts %lld records%s, but only %lld were read: the file is damaged; wlk "
+                 "check lists what is wrong\n",
+                 static_cast<long long>(count_after), key ? " in the key" : "",
+                 static_cast<long long>(walked));
+    status = 1;
   }
   closeFile();
-  return 0;
+  return status;
 }
 
 }  // namespace veltrano::wlk

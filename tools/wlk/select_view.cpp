@@ -34,11 +34,17 @@ struct ViewScope {
   ViewScope& operator=(const ViewScope&) = delete;
 };
 
-void appendColumns(std::string& line, storage::DeclaredFile& file, bool& first) {
+void appendColumns(std::vector<std::string>& values, storage::DeclaredFile& file, const OutputForm& form) {
+  for (const auto& column : defaultColumns(file.layout()))
+    values.push_back(columnText(file.layout().field(column.field), file.record(), column.element, form));
+}
+
+void appendLabels(std::vector<std::string>& labels, std::vector<bool>& numeric, storage::DeclaredFile& file) {
   for (const auto& column : defaultColumns(file.layout())) {
-    if (!first) line += '\t';
-    first = false;
-    line += outputText(runtime::loadText(file.layout().field(column.field), file.record(), column.element));
+    const auto& field = file.layout().field(column.field);
+    labels.push_back(platform::utf8From1251(field.name) +
+                     (field.elementCount() > 1 ? "[" + std::to_string(column.element + 1) + "]" : ""));
+    numeric.push_back(fractionalType(field.type));
   }
 }
 
@@ -57,15 +63,15 @@ std::vector<std::string> linkingFieldNames(const std::string& text) {
   }
 }
 
-int selectThroughView(const CommonOptions& options, storage::DeclaredFile& primary,
-                      const ViewSelect& select) {
+int selectThroughView(const CommonOptions& options, storage::DeclaredFile& primary, const ViewSelect& select,
+                      const OutputForm& form) {
   std::vector<std::unique_ptr<storage::DeclaredFile>> joined;
   auto closeAll = [&] {
     for (auto& file : joined) storage::fileStatement(storage::Operation::Close, file->file());
   };
   runtime::ViewDescriptor descriptor;
   for (const auto& join : select.joins) {
-    auto file = openStoredTable(options, join.target, false);
+    auto file = openStoredTable(options, join.target, Access::Read);
     if (!file) {
       closeAll();
       return 1;
@@ -142,7 +148,17 @@ int selectThroughView(const CommonOptions& options, storage::DeclaredFile& prima
     }
     view.setOrder(platform::cp1251FromUtf8(order));
     view.setFilter(platform::cp1251FromUtf8(select.filter));
-    std::string line;
+    std::vector<std::string> labels, values;
+    std::vector<bool> numeric;
+    if (fields.empty()) {
+      appendLabels(labels, numeric, primary);
+      for (auto& file : joined) appendLabels(labels, numeric, *file);
+    } else {
+      labels = select.fields;
+      numeric.assign(labels.size(), false);
+    }
+    LineWriter writer(stdout, form);
+    writer.header(labels);
     for (;;) {
       const int error = select.reverse ? view.previous() : view.next();
       if (error == 33) break;
@@ -150,18 +166,14 @@ int selectThroughView(const CommonOptions& options, storage::DeclaredFile& prima
         status = reportFileError();
         break;
       }
-      line.clear();
+      values.clear();
       if (fields.empty()) {
-        bool first = true;
-        appendColumns(line, primary, first);
-        for (auto& file : joined) appendColumns(line, *file, first);
+        appendColumns(values, primary, form);
+        for (auto& file : joined) appendColumns(values, *file, form);
       } else {
-        for (std::size_t c = 0; c < fields.size(); ++c) {
-          if (c > 0) line += '\t';
-          line += outputText(runtime::evaluateString(*fields[c]));
-        }
+        for (const auto& field : fields) values.push_back(valueText(runtime::evaluateString(*field)));
       }
-      std::puts(line.c_str());
+      writer.line(values, numeric);
     }
   }
   closeAll();

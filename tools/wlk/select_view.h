@@ -7,6 +7,7 @@
 
 #include "storage/declared_file.h"
 #include "tools/wlk/commands.h"
+#include "tools/wlk/record_output.h"
 
 namespace veltrano::wlk {
 
@@ -31,8 +32,9 @@ struct ViewSelect {
 // Splits "A,B,C" into its names, none of them empty; empty when the text has an empty name.
 std::vector<std::string> linkingFieldNames(const std::string& text);
 
-// Prints the view's combinations, one line each: the --field values, or every column of the
-// primary and then of each joined table, separated by tabs. Exit status as for the commands.
-int selectThroughView(const CommonOptions& options, storage::DeclaredFile& primary, const ViewSelect& select);
+// Prints the view's combinations, one line each in `form`: the --field values, or every column
+// of the primary and then of each joined table. Exit status as for the commands.
+int selectThroughView(const CommonOptions& options, storage::DeclaredFile& primary, const ViewSelect& select,
+                      const OutputForm& form);
 
 }  // namespace veltrano::wlk

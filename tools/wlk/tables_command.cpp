@@ -1,12 +1,18 @@
-// wlk tables FILE — one line per table of a storage file: name, number, record count.
+// wlk tables FILE — one line per table of a storage file: name, number, record count; a damaged
+// file is reported as damaged.
 #include <cstdio>
+#include <optional>
 
 #include "platform/codepage.h"
 #include "storage/file_name.h"
+#include "storage/lock_operation.h"
 #include "storage/storage_failure.h"
+#include "storage/wendlock_check.h"
 #include "storage/wendlock_driver.h"
 #include "storage/wendlock_entries.h"
+#include "storage/wendlock_station.h"
 #include "storage/wendlock_tables.h"
+#include "tools/wlk/file_verification.h"
 #include "tools/wlk/storage_commands.h"
 #include "tools/wlk/table_access.h"
 
@@ -17,6 +23,7 @@ int tablesCommand(const CommonOptions& options, std::span<const std::string> arg
   const auto name = storage::parseFileName(platform::cp1251FromUtf8(arguments[0]));
   if (!name) return usageError("not a file name: " + arguments[0]);
   int error = 0;
+  std::vector<std::string> lines, problems;
   try {
     const std::string owner = platform::cp1251FromUtf8(options.owner);
     auto file = storage::wendlockDriver().catalog().open({name->path, owner, true, false}, &error);
@@ -25,24 +32,40 @@ int tablesCommand(const CommonOptions& options, std::span<const std::string> arg
                    error == 2    ? "File Not Found"
                    : error == 36 ? "Invalid Data File"
                                  : "Open failed");
+      if (error == 36)
+        std::fprintf(stderr,
+                     "  wlk: not a storage file, or one enciphered with a password: give the password "
+                     "with --owner\n");
       return 1;
     }
-    storage::Entry entry;
-    for (const auto& table : storage::listTables(file->tree())) {
-      std::uint32_t records = 0;
-      if (file->tree().find(
-              storage::entries::counterKey(table.number, storage::entries::kRecordCounterSelector), entry) &&
-          entry.data().size() == 8) {
-        records = storage::entries::little32(entry.data().data());
+    std::optional<storage::OperationLock> reading;
+    if (auto* station = file->station()) reading.emplace(station->gate(), false);
+    // A file whose tree has lost its tables would list none: the whole file is checked first.
+    problems = storage::checkEntries(file->tree(), options.oem);
+    try {
+      storage::Entry entry;
+      for (const auto& table : storage::listTables(file->tree())) {
+        std::uint32_t records = 0;
+        if (file->tree().find(
+                storage::entries::counterKey(table.number, storage::entries::kRecordCounterSelector),
+                entry) &&
+            entry.data().size() == 8) {
+          records = storage::entries::little32(entry.data().data());
+        }
+        lines.push_back(platform::utf8From1251(table.name) + "\t" + std::to_string(table.number) + "\t" +
+                        std::to_string(records));
       }
-      std::printf("%s\t%u\t%u\n", platform::utf8From1251(table.name).c_str(), table.number, records);
+    } catch (const storage::StorageFailure& failure) {
+      if (problems.empty())
+        problems.push_back("storage failure " + std::to_string(failure.number()) + " while reading the file");
     }
   } catch (const storage::StorageFailure& failure) {
-    std::fprintf(stderr, "Error 90: File System Error\n  Possible data corruption in file (%d)\n",
-                 failure.number());
-    return 1;
+    problems.push_back("storage failure " + std::to_string(failure.number()) + " while opening the file");
   }
-  return 0;
+  for (const auto& line : lines) std::puts(line.c_str());
+  if (problems.empty()) return 0;
+  reportDamage(platform::utf8From1251(name->path), problems, "its tables may not all be listed");
+  return 1;
 }
 
 }  // namespace veltrano::wlk

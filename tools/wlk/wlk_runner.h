@@ -1,6 +1,7 @@
 // Runs the built wlk program as a user would, for the tests that check it from the outside.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,26 @@ struct Outcome {
   int status = -1;
   std::string out;
   std::string err;
+};
+
+// A fresh directory for the running test, named after it, removed with the object.
+class TestDirectory {
+ public:
+  explicit TestDirectory(const std::string& stem)
+      : path_(std::filesystem::temp_directory_path() /
+              (stem + "-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TestDirectory() { std::filesystem::remove_all(path_); }
+  TestDirectory(const TestDirectory&) = delete;
+  TestDirectory& operator=(const TestDirectory&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
 };
 
 inline std::string readAll(const std::filesystem::path& path) {

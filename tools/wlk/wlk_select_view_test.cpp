@@ -36,11 +36,6 @@ constexpr const char* kAppointments =
 class WlkSelectView : public ::testing::Test {
  protected:
   void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("wlk-view-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
     std::ofstream(directory_ / "cards.decl") << kCards;
     std::ofstream(directory_ / "appointments.decl") << kAppointments;
     ASSERT_EQ(wlk({"create", "hr\\!KARTA", "cards.decl"}).status, 0);
@@ -62,14 +57,14 @@ class WlkSelectView : public ::testing::Test {
                 0);
     }
   }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
 
   Outcome wlk(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"--env", VELTRANO_LOCALE_FILE});
     return veltrano::wlk::testing::runWlk(arguments, directory_);
   }
 
-  std::filesystem::path directory_;
+  veltrano::wlk::testing::TestDirectory scratch_{"wlk-view"};
+  const std::filesystem::path& directory_ = scratch_.path();
 };
 
 TEST_F(WlkSelectView, OrderThatIsNoKeySortsTheRecords) {

@@ -29,15 +29,7 @@ constexpr const char* kDeclaration =
 
 class WlkStorage : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("wlk-storage-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
-    std::ofstream(directory_ / "people.decl") << kDeclaration;
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { std::ofstream(directory_ / "people.decl") << kDeclaration; }
 
   // Every command runs with the Russian locale so that NOCASE keys and comparisons know Cyrillic.
   Outcome wlk(std::vector<std::string> arguments) {
@@ -54,14 +46,15 @@ class WlkStorage : public ::testing::Test {
     ASSERT_EQ(wlk({"insert", "people\\!EMP", "PEO:ID=3", "PEO:FAM=Ёлкин"}).out, "4\n");
   }
 
-  std::filesystem::path directory_;
+  veltrano::wlk::testing::TestDirectory scratch_{"wlk-storage"};
+  const std::filesystem::path& directory_ = scratch_.path();
 };
 
 TEST_F(WlkStorage, SelectsInRecordAndKeyOrder) {
   createWithThreePeople();
   EXPECT_EQ(wlk({"tables", "people"}).out, "EMP\t1\t3\n");
   EXPECT_EQ(wlk({"select", "people\\!EMP"}).out,
-            "1\tИванов\t80000\t0\t5\t0\n2\tиванов\t0\t0\t0\t0\n3\tЁлкин\t0\t0\t0\t0\n");
+            "1\tИванов\t09.01.2020\t0\t5\t0\n2\tиванов\t\t0\t0\t0\n3\tЁлкин\t\t0\t0\t0\n");
   // NOCASE on Cyrillic: the two Ивановs are equal in the name, so the descending id decides;
   // Ёлкин sorts after Е and before И.
   EXPECT_EQ(wlk({"select", "people\\!EMP", "--key", "PEO:NAME_KEY", "--field", "PEO:ID"}).out, "3\n2\n1\n");
@@ -80,7 +73,7 @@ TEST_F(WlkStorage, DuplicateKeyAndMissingTableFailWithTheirErrors) {
   EXPECT_EQ(duplicate.err, "Error 40: Creates Duplicate Key\n");
   const auto missing = wlk({"select", "people\\!NOPE"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Error 2: File Not Found\n");
+  EXPECT_EQ(missing.err, "wlk: people.WLK holds no table NOPE (its tables: EMP)\n");
   EXPECT_EQ(wlk({"select", "people\\!EMP", "--filter", "PEO:ID >"}).status, 2);
   EXPECT_EQ(wlk({"select"}).status, 2);
   EXPECT_EQ(wlk({"tables", "people"}).out, "EMP\t1\t3\n");  // the refused insert left nothing behind

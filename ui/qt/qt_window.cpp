@@ -383,6 +383,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       if (!control.description.icon.empty()) button->setIcon(runtimeIcon(control.description.icon));
       button->setDefault(control.description.default_button);
       button->setAutoDefault(false);
+      if (control.description.keeps_focus) button->setFocusPolicy(Qt::NoFocus);
       connect(button, &QPushButton::clicked, this, [this, id] { engine_.userPresses(id_, id); });
       return button;
     }
