@@ -28,6 +28,7 @@ class CardTest : public app::testing::DictionaryTest {
     applicationGlobals().bindAll();
     applicationGlobals().setNumg(0);
     applicationGlobals().setNumber("numo", 0);
+    applicationGlobals().setText("otdelenieg", "");
   }
 
   std::unique_ptr<ProcedureThread> run(std::uint16_t number, std::uint8_t request = framework::kRequestNone) {
