@@ -2,6 +2,8 @@
 // called to add and change, the report buttons and the import.
 #include "app/card/employee_list.h"
 
+#include <algorithm>
+
 #include "app/card/card_form.h"
 #include "app/card/card_numbers.h"
 #include "app/card/card_test_support.h"
@@ -15,10 +17,29 @@ using Strings = std::vector<std::string>;
 class EmployeeListTest : public testing::CardTest {
  protected:
   void cards() {
-    card("Петров", "Хирург");
-    card("Иванов", "Терапевт");
-    card("Сидоров", "Хирург", true);
-    card("Алексеев");  // no appointment yet: blank in the derived orders' keys
+    struct Employee {
+      const char* surname;
+      const char* subdivision;
+      const char* department;
+      const char* post;
+      const char* profession;
+      bool dismissed;
+    };
+    const Employee employees[] = {
+        {"Петров", "Стационар", "Анестезиология", "Хирург", "Акушер", false},
+        {"Иванов", "Поликлиника", "Терапия", "Терапевт", "Врач-терапевт", false},
+        {"Сидоров", "Амбулатория", "Аптека", "Хирург", "Аптекарь", true},
+        // No appointment yet: blank in the derived orders' keys.
+        {"Алексеев", "", "", "", "", false},
+    };
+    for (const Employee& employee : employees) {
+      card(employee.surname, employee.post, employee.dismissed);
+      RecordAccess fields = record("KARTA");
+      fields.setText("KAR:STRUKT", ru(employee.subdivision));
+      fields.setText("KAR:OTDELENIE", ru(employee.department));
+      fields.setText("KAR:PROFF", ru(employee.profession));
+      EXPECT_EQ(dictionary.manager("KARTA").UpdateQuiet(), framework::kLevelBenign);
+    }
   }
 };
 
@@ -41,19 +62,26 @@ TEST_F(EmployeeListTest, EveryTabOrdersCurrentEmployeesFindsByItsLocatorAndCount
     std::string typed;
     std::string found;
   };
+  // Tab 0: the order the list opens in, by surname with the surname tab's entry.
   const Case cases[] = {
+      {0, {"Алексеев", "Иванов", "Петров"}, "3", "ив", "Иванов"},
       {1, {"Алексеев", "Иванов", "Петров"}, "3", "пе", "Петров"},
-      // A card whose position is still blank is not in the order by position.
+      // A card whose place is still blank is in none of the orders by place.
+      {2, {"Иванов", "Петров"}, "2", "Ста", "Петров"},
+      {3, {"Петров", "Иванов"}, "2", "Тер", "Иванов"},
       {4, {"Иванов", "Петров"}, "2", "Хир", "Петров"},
+      {5, {"Петров", "Иванов"}, "2", "Врач", "Иванов"},
       {1, {"Алексеев", "Иванов", "Петров"}, "3", "и", "Иванов"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tab);
-    ASSERT_TRUE(engine.userChoosesTab(list, kOrderSheet, c.tab));
+    if (c.tab != 0) {
+      ASSERT_TRUE(engine.userChoosesTab(list, kOrderSheet, c.tab));
+    }
     thread->idle(list);
     EXPECT_EQ(shown(list, kEmployeeRows, 1), c.surnames);
     EXPECT_EQ(value(list, kEmployeeCount), c.count);
-    type(*thread, list, kFirstLocator + c.tab - 1, c.typed);
+    type(*thread, list, kFirstLocator + std::max(c.tab, 1) - 1, c.typed);
     const int row = std::stoi(value(list, kEmployeeRows));
     EXPECT_EQ(shown(list, kEmployeeRows, 1)[static_cast<std::size_t>(row - 1)], c.found);
   }
