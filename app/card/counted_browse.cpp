@@ -12,7 +12,25 @@ framework::BoundRecord CountedBrowse::CountRecord() {
   return framework::BoundRecord{&layout_, count_, nullptr};
 }
 
+framework::Level CountedBrowse::OnEvent(const ui::Event& event) {
+  moving_ = movesOverTheCounted(event);
+  const framework::Level level = BrowseManager::OnEvent(event);
+  moving_ = false;
+  return level;
+}
+
+bool CountedBrowse::movesOverTheCounted(const ui::Event& event) {
+  if (!counted_once_ || LOADPENDING != 0 || CURRENT == 0 || LISTCONTROL == 0) return false;
+  if (event.control == LISTCONTROL) return event.code == ui::event::kScrollDrag;
+  const framework::StepLocator* locator = CurrentOrder().LOCATOR;
+  // A locator that filters changes which records the view holds.
+  return event.code == ui::event::kAccepted && locator != nullptr && !locator->Filters() &&
+         locator->CONTROL == event.control;
+}
+
 void CountedBrowse::OnRefilled() {
+  if (moving_) return;
+  counted_once_ = true;
   engine().setWaitCursor(window(), true);
   if (PRIMARY != nullptr) PRIMARY->EnableQuickScan(true, 1);
   // The view read from its start to its end; the page's rows keep their positions, from which

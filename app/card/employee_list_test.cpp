@@ -84,6 +84,7 @@ TEST_F(EmployeeListTest, EveryTabOrdersCurrentEmployeesFindsByItsLocatorAndCount
     type(*thread, list, kFirstLocator + std::max(c.tab, 1) - 1, c.typed);
     const int row = std::stoi(value(list, kEmployeeRows));
     EXPECT_EQ(shown(list, kEmployeeRows, 1)[static_cast<std::size_t>(row - 1)], c.found);
+    EXPECT_EQ(value(list, kEmployeeCount), c.count) << "found within the same records";
   }
   EXPECT_FALSE(engine.snapshot(list)->wait_cursor);
 }
@@ -104,6 +105,7 @@ TEST_F(EmployeeListTest, TheCardAddsTheNextNumberRefusesAWrongDateAndItsChangeSh
   finish(*thread, form, kCardOk, list);
   EXPECT_EQ(shown(list, kEmployeeRows, 1), (Strings{"Алексеев", "Иванов", "Петров", "Яковлев"}));
   EXPECT_EQ(shown(list, kEmployeeRows, 0).back(), "5");
+  EXPECT_EQ(value(list, kEmployeeCount), "4");
   EXPECT_EQ(shown(list, kEmployeeRows, 4).back(), "28.02.1990");
 
   ASSERT_TRUE(engine.userSelectsRow(list, kEmployeeRows, 3));
