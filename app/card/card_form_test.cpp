@@ -72,5 +72,35 @@ TEST_F(CardFormTest, TheCardsChoicesFillItsFieldsItsPhotographIsShownAndItsClear
   EXPECT_EQ(onDisk("KARTA", "KAR:FOTO"), Strings{photo});
 }
 
+TEST_F(CardFormTest, AWrongDateOrNumberTypedIntoTheCardIsRefusedAtItsFieldAndNothingIsWritten) {
+  card("Петров");
+  struct Wrong {
+    int tab;
+    const char* prompt;
+    int nth;  // "Главная" and "Образование" both ask "Дата выдачи:"
+    const char* text;
+  };
+  const Wrong wrongs[] = {
+      {1, "Дата выдачи:", 1, "00.13.2001"},  {1, "№ страх. свидетельства:", 1, "12а-456-789 01"},
+      {2, "Дата выдачи:", 2, "31.04.1999"},  {4, "Дата увольнения:", 1, "2005"},
+      {4, "Дата приказа:", 1, "30.02.2005"},
+  };
+  auto thread = run(kEmployeeList);
+  const ui::WindowId list = thread->window("Karta");
+  for (const Wrong& wrong : wrongs) {
+    SCOPED_TRACE(wrong.prompt);
+    ASSERT_TRUE(engine.userKey(list, ui::key::kControl + ui::key::kEnter));
+    const ui::WindowId form = thread->window("KartaUp");
+    type(*thread, form, kCardSurname, "Сидоров");
+    ASSERT_TRUE(engine.userChoosesTab(form, kCardSheet, wrong.tab));
+    type(*thread, form, after(form, wrong.prompt, wrong.nth), wrong.text);
+    press(*thread, form, kCardOk);
+    EXPECT_NE(engine.findWindow("KartaUp"), 0u) << "refused: the card stays open";
+    engine.queueMessageBoxAnswer(ui::kButtonNo);
+    finish(*thread, form, kCardCancel, list);
+    EXPECT_EQ(onDisk("KARTA", "KAR:FAM"), Strings{"Петров"});
+  }
+}
+
 }  // namespace
 }  // namespace veltrano::app::card
