@@ -37,6 +37,12 @@ std::string currentDirectory() {
   return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
 }
 
+std::string absolutePath(std::string_view path) {
+  if (path.empty() || path.front() == '/') return std::string(path);
+  const std::string working = currentDirectory();
+  return working.empty() ? std::string() : working + "/" + std::string(path);
+}
+
 int probeWritable(std::string_view directory) {
   // A name of this process's own, so that two stations trying the same directory at once do
   // not meet.

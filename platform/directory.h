@@ -15,6 +15,10 @@ int createDirectories(std::string_view path);
 int changeDirectory(std::string_view path);
 // The working directory, empty when it cannot be read.
 std::string currentDirectory();
+// `path` as it names a file from the working directory now, so that the name still holds after
+// the working directory changes; empty for an empty path or a working directory that cannot be
+// read.
+std::string absolutePath(std::string_view path);
 // Whether a new file can be made in `directory`: one is made and removed again.
 int probeWritable(std::string_view directory);
 // The value of an environment variable, empty when it is not set.

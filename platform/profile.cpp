@@ -6,6 +6,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/directory.h"
 #include "platform/file.h"
 #include "platform/os_error.h"
 
@@ -85,19 +86,23 @@ int IniFile::save() const {
     for (const auto& entry : section.entries) content += entry.key + "=" + entry.value + "\n";
     content += "\n";
   }
+  // The temporary lies beside the file it replaces, named from the file's full path: a file with
+  // no name has no place, and a bare ".new" must never appear in whatever directory is current.
+  const std::string target = absolutePath(path_);
+  if (target.empty()) return kOsPathNotFound;
   auto& files = fileSystem();
-  const std::string temporary = path_ + ".new";
+  const std::string temporary = target + ".new";
   int error = 0;
   {
     auto file = files.open(temporary, Access::ReadWrite, Creation::Truncate, &error);
     if (file == nullptr) return error;
-    const auto put = file->write(
-        0, std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
-    if (put.error != 0) return put.error;
-    if (put.bytes != content.size()) return kOsWriteFault;
-    if (const int synced = file->sync(); synced != 0) return synced;
+    const auto put =
+        file->write(0, std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
+    error = put.error != 0 ? put.error : put.bytes != content.size() ? kOsWriteFault : file->sync();
   }
-  return files.rename(temporary, path_);
+  if (error == 0) error = files.rename(temporary, target);
+  if (error != 0) files.remove(temporary);
+  return error;
 }
 
 IniFile::Section* IniFile::findSection(std::string_view name) {
@@ -160,7 +165,8 @@ void IniFile::removeKey(std::string_view section, std::string_view key) {
 }
 
 std::string systemProfilePath() {
-  if (const char* explicit_path = std::getenv("VELTRANO_PROFILE"); explicit_path != nullptr && *explicit_path) {
+  if (const char* explicit_path = std::getenv("VELTRANO_PROFILE");
+      explicit_path != nullptr && *explicit_path) {
     return explicit_path;
   }
   const char* home = std::getenv("HOME");

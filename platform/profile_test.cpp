@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/clock.h"
+#include "platform/directory.h"
 
 namespace veltrano::platform {
 namespace {
@@ -26,10 +27,10 @@ TEST(IniFile, ReadsSectionsAndKeysWithoutRegardToCase) {
   ASSERT_TRUE(ini.load());
   EXPECT_EQ(ini.getInt("INTL", "itime", 0), 1);
   EXPECT_EQ(ini.getString("intl", "sShortDate", "MM/dd/yy"), "dd.MM.yyyy");
-  EXPECT_EQ(ini.getInt("VSWENDLOCK", "Profile", 0), 1);  // leading integer
+  EXPECT_EQ(ini.getInt("VSWENDLOCK", "Profile", 0), 1);                     // leading integer
   EXPECT_EQ(ini.getString("VSWENDLOCK", "TraceFile", "WENDLOCK.LOG"), "");  // present but empty
-  EXPECT_EQ(ini.getInt("intl", "iTLzero", 1), 1);        // missing key: the default
-  EXPECT_EQ(ini.getInt("intl", "sShortDate", 7), 0);     // not a number
+  EXPECT_EQ(ini.getInt("intl", "iTLzero", 1), 1);                           // missing key: the default
+  EXPECT_EQ(ini.getInt("intl", "sShortDate", 7), 0);                        // not a number
   std::filesystem::remove(path);
 }
 
@@ -49,6 +50,36 @@ TEST(IniFile, SavesAndReloads) {
   EXPECT_FALSE(again.get("Main", "Width").has_value());
   EXPECT_EQ(again.getInt("Karta", "Maximize", 0), 1);
   std::filesystem::remove(path);
+}
+
+TEST(IniFile, ASaveThatCannotBeMadeLeavesNothingBehind) {
+  const std::filesystem::path working = temporaryPath("veltrano-save-dir");
+  std::filesystem::create_directories(working);
+  const std::string started_in = currentDirectory();
+  ASSERT_EQ(changeDirectory(working.string()), 0);
+  struct Case {
+    const char* path;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"", false},               // a file never named
+      {"missing/x.INI", false},  // a directory that is not there
+      {"veltrano.INI", true},    // the working directory's own
+  };
+  std::vector<std::string> outcomes;
+  for (const Case& one : cases) {
+    IniFile ini(one.path);
+    ini.set("Shtat", "XPos", "1");
+    outcomes.push_back(std::string(one.path) + (ini.save() == 0 ? " saved" : " refused"));
+  }
+  ASSERT_EQ(changeDirectory(started_in), 0);
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(outcomes[i], std::string(cases[i].path) + (cases[i].saved ? " saved" : " refused"));
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(working))
+    left.push_back(entry.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"veltrano.INI"}) << "no temporary, no stray \".new\"";
+  std::filesystem::remove_all(working);
 }
 
 TEST(SystemProfile, PathComesFromTheEnvironment) {

@@ -1,14 +1,18 @@
 #include "app/frame/main_frame.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/frame/main_menu.h"
 #include "framework/report/report_printer.h"
 #include "platform/codepage.h"
+#include "ui/run_lock.h"
 
 namespace veltrano::app {
 namespace {
 
-// How often a closing frame looks whether its children have gone (hundredths of a second).
-constexpr int kClosingTick = 5;
+// How often a closing frame looks whether its children have gone.
+constexpr std::chrono::milliseconds kClosingPoll{20};
 constexpr std::string_view kGap = "          ";
 
 framework::WindowDefinition frameDefinition(const framework::ProcedureRegistry& procedures) {
@@ -53,47 +57,26 @@ framework::Level MainFrame::OnAccepted(const ui::Event& event) {
 }
 
 framework::Level MainFrame::OnCloseEvent() {
-  if (closeChildren()) {
-    // Nothing may start while the program ends.
-    starter_.threads().setClosingDown(true);
-    return framework::kLevelBenign;
-  }
-  if (!closing_) {
-    closing_ = true;
-    engine().setTimer(window(), kClosingTick);
-  }
-  return framework::kLevelNotify;
-}
-
-framework::Level MainFrame::OnWindowEvent(const ui::Event& event) {
-  if (event.code != ui::event::kTimer || !closing_) return WindowController::OnWindowEvent(event);
-  for (const ui::WindowEngine::ChildWindow& child : engine().childWindows()) {
-    // A child that was told to close and waits again with its window still open has refused.
-    if (child.waiting && told_.contains(child.window)) {
-      stopClosing();
+  std::set<ui::WindowId> told;
+  for (;;) {
+    const std::vector<ui::WindowEngine::ChildWindow> children = engine().childWindows();
+    for (const ui::WindowEngine::ChildWindow& child : children) {
+      // A child that was told to close and waits again with its window still open has refused.
+      if (child.waiting && told.contains(child.window)) return framework::kLevelNotify;
+    }
+    for (const ui::WindowEngine::ChildWindow& child : children) {
+      if (told.insert(child.window).second)
+        engine().postEvent(child.window, ui::Event{ui::event::kCloseDown, 0, child.window, 0, 0});
+    }
+    if (children.empty() && starter_.threads().startedThreads() == 0) {
+      // Nothing may start while the program ends.
+      starter_.threads().setClosingDown(true);
       return framework::kLevelBenign;
     }
+    // The children close on their own threads meanwhile.
+    ui::RunLockReleasedForWait released;
+    std::this_thread::sleep_for(kClosingPoll);
   }
-  if (closeChildren()) {
-    stopClosing();
-    PostEvent(ui::event::kCloseWindow);
-  }
-  return framework::kLevelBenign;
-}
-
-bool MainFrame::closeChildren() {
-  const std::vector<ui::WindowEngine::ChildWindow> children = engine().childWindows();
-  for (const ui::WindowEngine::ChildWindow& child : children) {
-    if (told_.insert(child.window).second)
-      engine().postEvent(child.window, ui::Event{ui::event::kCloseDown, 0, child.window, 0, 0});
-  }
-  return children.empty() && starter_.threads().startedThreads() == 0;
-}
-
-void MainFrame::stopClosing() {
-  closing_ = false;
-  told_.clear();
-  engine().setTimer(window(), 0);
 }
 
 std::uint8_t runMainFrame(const Application& application, ProcedureStarter& starter) {

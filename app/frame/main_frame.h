@@ -31,21 +31,11 @@ class MainFrame final : public framework::WindowController {
 
   framework::Level OnAccepted(const ui::Event& event) override;
   framework::Level OnCloseEvent() override;
-  framework::Level OnWindowEvent(const ui::Event& event) override;
   // Escape belongs to the child windows: in the frame it must not end the program.
   void ArmAlertKeys() override {}
 
-  bool closing() const { return closing_; }
-
  private:
-  // Tells every child window not yet told to close; true when none is left and no procedure
-  // thread runs any more.
-  bool closeChildren();
-  void stopClosing();
-
   ProcedureStarter& starter_;
-  bool closing_ = false;
-  std::set<ui::WindowId> told_;
 };
 
 // Runs VELTR001 on the calling thread until the frame closes; its response.

@@ -24,6 +24,8 @@ Program::~Program() {
 
 void Program::Start(const ProcedureRegistration& register_procedures, bool read_only) {
   if (started_) return;
+  // A table that saw an earlier run close down starts procedures again.
+  threads_.setClosingDown(false);
   framework::useThreadTable(&threads_);
   for (auto table : {framework::errorTextsRussian(), framework::windowTextsRussian(),
                      framework::popupTextsRussian(), framework::reportTextsRussian(), frameTextsRussian()}) {

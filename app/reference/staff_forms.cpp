@@ -117,8 +117,10 @@ std::uint8_t runLevelForm(const Application& application, const LevelForm& level
     builder.control(button);
     y += 32;
   }
-  // The buttons beside the list are the builder's to leave out of the window's size.
-  builder.size(16 + list_width + 8 + widest + 8, kListTop + 22 + kListRows * 18 + kFormBottom);
+  // The buttons beside the list are the builder's to leave out of the window's size; the name's
+  // entry (sixty letters) spans the list and its buttons.
+  builder.size(std::max(16 + list_width + 8 + widest + 8, 110 + 8 + 60 * 7 + 12 + 16),
+               kListTop + 22 + kListRows * 18 + kFormBottom);
   builder.okButton(kStaffOk, "Ввод").cancelButton(kStaffCancel, "Отмена");
 
   LevelFormController form;

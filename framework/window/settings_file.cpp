@@ -3,6 +3,8 @@
 #include <charconv>
 #include <optional>
 
+#include "platform/directory.h"
+
 namespace veltrano::framework {
 namespace {
 
@@ -22,7 +24,10 @@ std::optional<int> number(const std::string& text, int low, int high) {
 }  // namespace
 
 void SettingsFile::Init(std::string_view file_name) {
-  FILENAME = std::string(file_name.substr(0, kNameWidth));
+  // The file is the one the name means now: a procedure that later changes the working directory
+  // must not carry the placements off to another. A name is never cut short, which would make it
+  // name another file.
+  FILENAME = platform::absolutePath(file_name);
 }
 
 platform::IniFile SettingsFile::load() const {

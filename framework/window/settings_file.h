@@ -2,10 +2,10 @@
 // placement of each window under its label. A missing entry reads as "---Unknown---", which
 // means absent. Nothing here fails loudly: a missing, empty, unreadable or damaged file reads as
 // absent entries (windows open where they were designed), and a file that cannot be written
-// simply keeps no placement.
+// simply keeps no placement; so does a settings file never given a name.
 //
 //   SettingsFile settings;
-//   settings.Init("veltrano.INI");
+//   settings.Init("veltrano.INI");                 // the one in the working directory now
 //   settings.FetchWindow("Karta", window, true);   // on open: maximised, or moved and sized
 //   …
 //   settings.UpdateWindow("Karta", window);        // on close
@@ -22,7 +22,6 @@ namespace veltrano::framework {
 class SettingsFile {
  public:
   static constexpr std::string_view kUnknown = "---Unknown---";
-  static constexpr std::size_t kNameWidth = 260;
 
   void Init(std::string_view file_name);
   // The entry's value, kUnknown when it is absent.

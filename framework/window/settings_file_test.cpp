@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/directory.h"
 #include "ui/headless_engine.h"
 
 namespace veltrano::framework {
@@ -83,6 +84,23 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadOrWrittenKeepsNoPlacementAndDoesNo
     EXPECT_EQ(placement().at.x, 10);
     EXPECT_EQ(settings.Fetch("Karta", "XPos"), SettingsFile::kUnknown);
   }
+}
+
+TEST_F(SettingsFileTest, TheFileIsTheOneItsNameMeantWhenGivenAndANamelessOneWritesNothing) {
+  const std::string started_in = platform::currentDirectory();
+  std::filesystem::create_directories(directory / "given");
+  std::filesystem::create_directories(directory / "later");
+  ASSERT_EQ(platform::changeDirectory((directory / "given").string()), 0);
+  settings.Init("veltrano.INI");
+  ASSERT_EQ(platform::changeDirectory((directory / "later").string()), 0);
+  SettingsFile nameless;
+  const bool kept = settings.UpdateWindow("Karta", window);
+  const bool nameless_kept = nameless.UpdateWindow("Karta", window);
+  ASSERT_EQ(platform::changeDirectory(started_in), 0);
+  EXPECT_TRUE(kept);
+  EXPECT_FALSE(nameless_kept);
+  EXPECT_TRUE(std::filesystem::exists(directory / "given" / "veltrano.INI"));
+  EXPECT_TRUE(std::filesystem::is_empty(directory / "later")) << "neither the file nor a temporary of it";
 }
 
 }  // namespace

@@ -63,11 +63,11 @@ BoundRecord::BoundRecord(storage::DeclaredFile& file) : file_(file) {
   memos_.reserve(memos.size());
   for (std::size_t i = 0; i < memos.size(); ++i) {
     if ((memos[i]->attributes & storage::kMemoBlob) != 0 || memos[i]->size == 0) continue;
-    BoundMemo memo{i, {}, std::vector<std::uint8_t>(memos[i]->size, ' ')};
-    memo.field.name = memos[i]->label;
-    memo.field.type = runtime::TypeCode::String;
-    memo.field.size = memo.field.element_size = memos[i]->size;
-    memos_.push_back(std::move(memo));
+    runtime::FieldDescriptor field;
+    field.name = memos[i]->label;
+    field.type = runtime::TypeCode::String;
+    field.size = field.element_size = memos[i]->size;
+    memos_.push_back(BoundMemo{i, std::move(field), std::vector<std::uint8_t>(memos[i]->size, ' ')});
   }
   // Bound once they no longer move: the bindings keep where their bytes are.
   for (auto& memo : memos_) runtime::bindVariable(memo.field.name, memo.field, memo.text);

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <cstdlib>
+#include <set>
 
 #include "platform/codepage.h"
 
@@ -79,12 +80,19 @@ void QtInspector::readCommands() {
 
 std::string QtInspector::answer(const std::string& command) {
   if (command == "windows") {
+    std::set<WindowId> waiting;
+    for (const WindowEngine::ChildWindow& child : engine_.childWindows()) {
+      if (child.waiting) waiting.insert(child.window);
+    }
     std::string out;
     for (WindowId id : engine_.openWindows()) {
       std::optional<WindowSnapshot> shown = engine_.snapshot(id);
       if (!shown) continue;
-      out += "window " + std::to_string(id) + " " + kindName(shown->kind) + " " + field(shown->label) + "\t" +
-             field(shown->caption) + "\t" + std::to_string(shown->focus) + "\n";
+      // The frame's procedure has dealt with everything when nothing is queued for it.
+      const bool idle =
+          shown->kind == WindowKind::kFrame ? engine_.queuedEvents(id) == 0 : waiting.contains(id);
+      out += "window " + std::to_string(id) + " " + kindName(shown->kind) + " " + (idle ? "1" : "0") + " " +
+             field(shown->label) + "\t" + field(shown->caption) + "\t" + std::to_string(shown->focus) + "\n";
       for (const auto& [item_id, item] : shown->menu_items) {
         out += "item " + std::to_string(item_id) + " " + (item.enabled ? "1" : "0") + "\t" +
                field(item.text) + "\n";

@@ -5,7 +5,8 @@
 // holding only ".":
 //
 //   windows           every open window, in the order opened:
-//                       window <id> <kind> <label>\t<caption>\t<focused control>
+//                       window <id> <kind> <idle> <label>\t<caption>\t<focused control>
+//                     (idle 1: its procedure waits for its next event with nothing queued)
 //                     then each of its menu items and controls:
 //                       item <id> <enabled>\t<text>
 //                       control <id> <kind> <enabled>\t<text>\t<value>

@@ -206,7 +206,7 @@ QtWindow::QtWindow(MemoryEngine& engine, const WindowSnapshot& shown, QMdiArea* 
   applying_ = true;
   const Rect& at = shown.placement.at;
   if (at.width > 0 && at.height > 0) {
-    top_->setGeometry(at.x, at.y, at.width, at.height);
+    placeTop(QRect(at.x, at.y, at.width, at.height));
   } else {
     top_->move(at.x, at.y);
     top_->adjustSize();
@@ -483,6 +483,8 @@ QWidget* QtWindow::buildList(const ControlSnapshot& control, QWidget* parent) {
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A list is a list of rows: Tab leaves it for the next control rather than moving a cell.
+  table->setTabKeyNavigation(false);
   table->setAlternatingRowColors(true);
   table->setWordWrap(false);
   table->setShowGrid(true);
@@ -606,6 +608,9 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
       if (code != 0 && engine_.userKey(id_, code)) return true;
       QVariant list = watched->property("veltranoList");
       if (list.isValid() && listKey(list.toInt(), key->key(), key->modifiers())) return true;
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          key->modifiers() == Qt::NoModifier && pressDefaultButton())
+        return true;
       break;
     }
     case QEvent::Wheel: {
@@ -636,8 +641,20 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+// A window's position is where its frame begins, title bar included, as the clerk sees it: a
+// frame placed at the screen's corner keeps its caption on the screen. The size is what lies
+// inside the frame. A child window has no frame of the desktop's, so the two agree for it.
+QRect QtWindow::topPlacement() const {
+  return QRect(top_->pos(), top_->size());
+}
+
+void QtWindow::placeTop(const QRect& at) {
+  top_->resize(at.size());
+  top_->move(at.topLeft());
+}
+
 void QtWindow::reportPlacement() {
-  QRect at = top_->geometry();
+  QRect at = topPlacement();
   engine_.userPlaces(id_, Placement{{at.x(), at.y(), at.width(), at.height()}, top_->isMaximized()});
 }
 
@@ -648,9 +665,9 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   if (shown_ && shown.hidden != top_->isHidden()) top_->setVisible(!shown.hidden);
   QRect wanted(shown.placement.at.x, shown.placement.at.y, shown.placement.at.width,
                shown.placement.at.height);
-  if (shown_ && wanted.width() > 0 && wanted.height() > 0 && top_->geometry() != wanted &&
+  if (shown_ && wanted.width() > 0 && wanted.height() > 0 && topPlacement() != wanted &&
       !top_->isMaximized()) {
-    top_->setGeometry(wanted);
+    placeTop(wanted);
   }
   for (auto& [id, action] : menu_items_) {
     auto found = shown.menu_items.find(id);
@@ -672,14 +689,35 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   }
   followAddedAndRemoved(shown);
   for (ControlId id : shown.control_order) refreshControl(shown, shown.controls.at(id));
-  if (shown.focus != 0) {
+  // The focus moves when the procedure moves it, not on every refresh: a window being redrawn
+  // behind the one the clerk types in must not take the keyboard back.
+  if (shown.focus != 0 && shown.focus != applied_focus_) {
     auto found = controls_.find(shown.focus);
-    if (found != controls_.end() && !found->second->hasFocus()) {
+    if (found != controls_.end()) {
+      applied_focus_ = shown.focus;
       auto list = lists_.find(shown.focus);
       (list != lists_.end() ? static_cast<QWidget*>(list->second.table) : found->second)->setFocus();
+      if (auto* child = qobject_cast<QMdiSubWindow*>(top_); child != nullptr && child->mdiArea() != nullptr)
+        child->mdiArea()->setActiveSubWindow(child);
     }
   }
   applying_ = was_applying;
+}
+
+bool QtWindow::pressDefaultButton() {
+  QWidget* focused = QApplication::focusWidget();
+  // Enter presses the button that has the focus, as the clerk expects of any button; an entry
+  // presses the default button itself once its text is taken, and a list and a text of many
+  // lines keep Enter for their own meaning.
+  if (qobject_cast<QLineEdit*>(focused) != nullptr || qobject_cast<QAbstractItemView*>(focused) != nullptr ||
+      qobject_cast<QPlainTextEdit*>(focused) != nullptr)
+    return false;
+  for (const auto& [id, widget] : controls_) {
+    if (widget == focused && qobject_cast<QPushButton*>(widget) != nullptr)
+      return engine_.userPresses(id_, id);
+  }
+  if (qobject_cast<QAbstractButton*>(focused) != nullptr || default_button_ == 0) return false;
+  return engine_.userPresses(id_, default_button_);
 }
 
 void QtWindow::refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <map>
 #include <memory>
 #include <vector>
@@ -56,6 +57,10 @@ class QtWindow : public QObject {
   void refreshControl(const WindowSnapshot& shown, const ControlSnapshot& control);
   void refreshList(ControlId id, const ControlSnapshot& control);
   bool listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers);
+  // Enter on a button presses it; on a combo box or a spin box it presses the default button.
+  bool pressDefaultButton();
+  QRect topPlacement() const;
+  void placeTop(const QRect& at);
   void reportPlacement();
 
   MemoryEngine& engine_;
@@ -70,7 +75,8 @@ class QtWindow : public QObject {
   std::vector<QLabel*> status_zones_;
   QTimer* timer_ = nullptr;
   int timer_hundredths_ = 0;
-  bool applying_ = false;  // changes made by refresh() are not the user's
+  bool applying_ = false;        // changes made by refresh() are not the user's
+  ControlId applied_focus_ = 0;  // the control the procedure gave the focus to last
   bool closing_ = false;
   bool shown_ = false;
   // A child window has no dialog to press its default button on Enter: its entries do.

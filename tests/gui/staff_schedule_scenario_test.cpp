@@ -1,0 +1,87 @@
+// A clerk's first morning: the program on an empty directory, an empty database chosen, then
+// "&Справочники" → "&Штатное расписание" by keyboard, a subdivision added with a department and
+// a position, the schedule closed and opened again, and the program left through "&Файл" →
+// "&Выход". Screenshots of each step are saved for a person to look at.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/gui/gui_session.h"
+
+namespace veltrano::gui {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The staff schedule's lists and the forms' name entry (app/reference/staff_schedule.h).
+constexpr int kSubdivisions = 3;
+constexpr int kDepartments = 4;
+constexpr int kPositions = 5;
+
+TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAndFindsThemAgain) {
+  std::string reason;
+  std::unique_ptr<GuiSession> session = GuiSession::Start(&reason);
+  ASSERT_NE(session, nullptr) << reason;
+
+  // The first start's question is the toolkit's own box, not a window of the engine's.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  session->screenshot("01-first-start-question");
+  session->keys({"alt+Cyrillic_en"});  // "&Нет": an empty database
+  ASSERT_TRUE(session->waitForWindow("Main"));
+  session->screenshot("02-main-frame");
+
+  auto openSchedule = [&] {
+    session->keys({"alt+Cyrillic_es"});
+    session->screenshot("03-reference-menu");
+    session->keys({"Cyrillic_sha"});
+    return session->waitForWindow("Штатное расписание");
+  };
+  std::optional<ShownWindow> schedule = openSchedule();
+  ASSERT_TRUE(schedule);
+  EXPECT_TRUE(schedule->column(kSubdivisions).empty());
+
+  session->keys({"Insert"});  // on the list of subdivisions
+  ASSERT_TRUE(session->waitForWindow("Update the bolnica File"));
+  session->type("Стационар");
+  session->keys({"alt+Cyrillic_de"});  // "&Добавить отделение"
+  ASSERT_TRUE(session->waitForWindow("Update the otdelenie File"));
+  session->type("Терапевтическое отделение");
+  session->keys({"alt+Cyrillic_de"});  // "&Добавить" a position
+  ASSERT_TRUE(session->waitForWindow("Update the post File"));
+  session->type("Врач-терапевт");
+  session->keys({"Tab", "Tab"});  // past "..." to the staff units
+  session->type("2,5");
+  session->screenshot("04-position-form");
+  session->keys({"Return"});  // "Ввод"
+  ASSERT_TRUE(session->waitUntilClosed("Update the post File"));
+  std::optional<ShownWindow> department = session->waitForWindow("Update the otdelenie File");
+  ASSERT_TRUE(department);
+  EXPECT_EQ(department->column(2), (Strings{"Врач-терапевт"}));
+  session->screenshot("05-department-form");
+  session->keys({"shift+Tab", "Return"});  // from the list back to the name, then "Ввод"
+  ASSERT_TRUE(session->waitUntilClosed("Update the otdelenie File"));
+  std::optional<ShownWindow> subdivision = session->waitForWindow("Update the bolnica File");
+  ASSERT_TRUE(subdivision);
+  EXPECT_EQ(subdivision->column(2), (Strings{"Терапевтическое отделение"}));
+  EXPECT_EQ(subdivision->control(1)->value, "Стационар");
+  session->keys({"shift+Tab", "Return"});
+  ASSERT_TRUE(session->waitUntilClosed("Update the bolnica File"));
+  session->screenshot("06-staff-schedule-filled");
+  session->keys({"Escape"});  // "Закрыть"
+  ASSERT_TRUE(session->waitUntilClosed("Штатное расписание"));
+
+  schedule = openSchedule();
+  ASSERT_TRUE(schedule);
+  EXPECT_EQ(schedule->column(kSubdivisions), (Strings{"Стационар"}));
+  EXPECT_EQ(schedule->column(kDepartments), (Strings{"Терапевтическое отделение"}));
+  EXPECT_EQ(schedule->column(kPositions), (Strings{"Врач-терапевт"}));
+  EXPECT_EQ(schedule->column(kPositions, 1), (Strings{"2.50"}));
+  session->screenshot("07-staff-schedule-reopened");
+
+  session->keys({"alt+Cyrillic_ef", "Cyrillic_ve"});  // "&Файл" → "&Выход"
+  EXPECT_EQ(session->waitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace veltrano::gui
