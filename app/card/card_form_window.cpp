@@ -218,6 +218,21 @@ CardWindow cardWindow(Dictionary& dictionary) {
     }
     window.at.height += grown;
   }
+  // The builder's row of "Ввод" and "Отмена" stands below the fields, not below other buttons:
+  // it goes below the child-list buttons, and the window grows to hold it.
+  int child_buttons_end = 0;
+  for (const ui::ControlDescription& control : window.controls) {
+    if (control.id >= kCardFirstChildList &&
+        control.id < kCardFirstChildList + static_cast<ui::ControlId>(kChildLists.size()))
+      child_buttons_end = std::max(child_buttons_end, control.at.y + control.at.height);
+  }
+  int lowered = 0;
+  for (ui::ControlDescription& control : window.controls) {
+    if (control.id != kCardOk && control.id != kCardCancel) continue;
+    lowered = std::max(lowered, child_buttons_end + 8 - control.at.y);
+    control.at.y = std::max(control.at.y, child_buttons_end + 8);
+  }
+  window.at.height += lowered;
 
   // The photograph shows the file the card names.
   framework::FieldBinding photo =
