@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "app/dictionary/dictionary_tables.h"
@@ -179,11 +180,14 @@ TEST_F(ProgramTest, EveryMenuItemIsInPlaceAndStartsItsProcedureOnAThreadOfItsOwn
     EXPECT_EQ(shown->menu_items.at(control).text, ru(item.text));
     if (item.action != MenuAction::kProcedure) continue;
     const reference::ListDescription* list = reference::findList(item.procedure);
-    const bool registered = list != nullptr || item.procedure == 2;
+    // The staff schedule, the employee list and the dismissed list, by their windows' labels.
+    const std::map<std::uint16_t, std::string> own_windows{{2, "Shtat"}, {6, "Karta"}, {71, "Archiv"}};
+    const auto own = own_windows.find(item.procedure);
+    const bool registered = list != nullptr || own != own_windows.end();
     EXPECT_EQ(shown->menu_items.at(control).enabled, registered);
     if (!registered) continue;
     ASSERT_TRUE(engine.userPresses(main, control));
-    const std::string label = list != nullptr ? std::string(list->label) : "Shtat";
+    const std::string label = list != nullptr ? std::string(list->label) : own->second;
     const ui::WindowId window = engine.waitForWindow(label, 10s);
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(threadsRunning(1));
