@@ -586,6 +586,13 @@ void MemoryEngine::beep(WindowId window) {
   });
 }
 
+bool MemoryEngine::setWaitCursor(WindowId window, bool waiting) {
+  return changeWindow(window, [&](Window& found) {
+    found.state.wait_cursor = waiting;
+    return true;
+  });
+}
+
 bool MemoryEngine::setStatusText(WindowId window, int zone, const std::string& text) {
   if (zone < 0 || zone >= kMostStatusZones) return false;
   return changeWindow(window, [&](Window& found) {

@@ -67,6 +67,7 @@ struct WindowSnapshot {
   std::set<int> alert_keys;
   int timer_hundredths = 0;
   int beeps = 0;
+  bool wait_cursor = false;
   std::thread::id owner;
   WindowId owner_window = 0;  // a tool window's owner (its events queue there)
 };
@@ -111,6 +112,7 @@ class MemoryEngine : public WindowEngine {
   bool minimized(WindowId window) override;
   std::optional<int> pointedRow(WindowId window, ControlId list) override;
   void beep(WindowId window) override;
+  bool setWaitCursor(WindowId window, bool waiting) override;
   bool setStatusText(WindowId window, int zone, const std::string& text) override;
   bool tile(WindowId frame) override;
   bool cascade(WindowId frame) override;

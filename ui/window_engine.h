@@ -146,6 +146,12 @@ class WindowEngine {
   }
   // Tells the user, without words, that what was typed was refused.
   virtual void beep(WindowId window) { (void)window; }
+  // The mouse pointer over the window says that work is under way (a count over a whole file)
+  // until it is put back.
+  virtual bool setWaitCursor(WindowId window, bool waiting) {
+    (void)window, (void)waiting;
+    return false;
+  }
 
   // Keys that reach the procedure as EVENT:AlertKey instead of working as usual.
   virtual bool alertKey(WindowId window, int key_code) = 0;

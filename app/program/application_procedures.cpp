@@ -1,5 +1,6 @@
 #include "app/program/application_procedures.h"
 
+#include "app/card/card_procedures.h"
 #include "app/reference/reference_procedures.h"
 #include "app/reports/report_procedures.h"
 
@@ -8,6 +9,7 @@ namespace veltrano::app {
 void registerApplicationProcedures(Application& application) {
   reference::registerReferenceProcedures(application);
   reports::registerReportProcedures(application);
+  card::registerCardProcedures(application);
 }
 
 }  // namespace veltrano::app

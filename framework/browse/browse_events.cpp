@@ -278,6 +278,7 @@ std::uint8_t BrowseManager::Ask(std::uint8_t request) {
     } else {
       ReloadFromBuffer(true);
     }
+    OnAsked(request, response);
     const int wanted = navigation != nullptr ? *navigation : 0;
     if (wanted == 0) break;
     if (wanted == toolbar::kInsert || (wanted == toolbar::kDown && request == kRequestInsert)) {

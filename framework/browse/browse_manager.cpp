@@ -223,6 +223,7 @@ void BrowseManager::ReloadQueue(std::uint8_t mode) {
   LISTQUEUE.clear();
   at_top_ = at_bottom_ = false;
   fill(distance, saved);
+  OnRefilled();
   finishFill();
 }
 
@@ -331,6 +332,7 @@ void BrowseManager::StepEnd(ui::EventCode event) {
       fetch(kFetchBackward, static_cast<std::size_t>(LASTITEMS));
       at_bottom_ = true;
     }
+    OnRefilled();
   }
   CURRENTCHOICE = event == ui::event::kScrollTop ? 1 : static_cast<std::int32_t>(LISTQUEUE.size());
   LOADED = 1;

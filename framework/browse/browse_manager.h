@@ -123,6 +123,15 @@ class BrowseManager : public ViewManager, public RegisteredBrowse {
   bool RefetchViewRecord();
   void RefreshWindow();
 
+  // The window's own code. OnRefilled: the page has just been read anew from the view (the list
+  // filled or reset, positioned from the buffer, sent to either end), before the selected row's
+  // record goes into the buffer; a window that shows a count or totals over the whole view
+  // makes them here, free to move the view and the buffer. OnAsked: the form called for
+  // `request` has returned `response` and the page was refilled; WINDOW's VCRREQUEST tells
+  // whether the form asked for another record at once.
+  virtual void OnRefilled() {}
+  virtual void OnAsked(std::uint8_t request, std::uint8_t response) { (void)request, (void)response; }
+
   // RegisteredBrowse.
   void ArmAlertKeys() override;
   bool ResetSort(bool force) override { return ReloadSort(force); }

@@ -107,6 +107,7 @@ void WindowBuilder::nextLine(int height) {
 
 WindowBuilder& WindowBuilder::sheet(ui::ControlId id, ui::Rect at) {
   cursor_ = Cursor{};
+  last_field_ = {};
   add(described(id, ui::ControlKind::kSheet, {}, at));
   sheet_ = id;
   sheet_at_ = at;
@@ -119,17 +120,37 @@ WindowBuilder& WindowBuilder::tab(ui::ControlId id, std::string_view text) {
   cursor_ = Cursor{};
   add(std::move(control));
   cursor_ = Cursor{id, kGap, kGap, std::max(0, sheet_at_.width - 2 * kGap)};
+  last_field_ = {};
   return *this;
 }
 
 WindowBuilder& WindowBuilder::group(ui::ControlId id, std::string_view text, ui::Rect at) {
   add(described(id, ui::ControlKind::kGroup, ru(text), at));
   cursor_ = Cursor{id, kGap, 20, std::max(0, at.width - 2 * kGap)};
+  last_field_ = {};
+  return *this;
+}
+
+WindowBuilder& WindowBuilder::groupOfLines(ui::ControlId id, std::string_view text, int lines) {
+  const int width = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - cursor_.x + kGap;
+  const ui::Rect at{cursor_.x, cursor_.y, width - kGap, 22 + lines * kLineHeight};
+  add(described(id, ui::ControlKind::kGroup, ru(text), at));
+  outside_group_ = cursor_;
+  outside_group_.y += at.height + 4;
+  cursor_ = Cursor{id, kGap, 20, std::max(0, at.width - 2 * kGap)};
+  last_field_ = {};
+  return *this;
+}
+
+WindowBuilder& WindowBuilder::endGroup() {
+  cursor_ = outside_group_;
+  last_field_ = {};
   return *this;
 }
 
 WindowBuilder& WindowBuilder::end() {
   cursor_ = Cursor{};
+  last_field_ = {};
   sheet_ = 0;
   return *this;
 }
@@ -139,7 +160,8 @@ ui::ControlDescription& WindowBuilder::addPrompt(std::string_view text) {
   prompt.id = 0;  // numbered at build()
   prompt.kind = ui::ControlKind::kPrompt;
   prompt.text = ru(text);
-  prompt.at = {cursor_.x, cursor_.y + 3, prompt_width_ - 6, 20};
+  if (beside_) beside_prompt_ = static_cast<int>(prompt.text.size()) * kCharacterWidth + 6;
+  prompt.at = {cursor_.x, cursor_.y + 3, fieldPromptWidth() - 6, 20};
   return add(std::move(prompt));
 }
 
@@ -156,7 +178,7 @@ int WindowBuilder::widthOf(const FieldBinding& binding) const {
       default: width = static_cast<int>(runtime::pictureWidth(picture)) * 8 + 16; break;
     }
   }
-  const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - prompt_width_ - cursor_.x;
+  const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - fieldPromptWidth() - cursor_.x;
   return std::clamp(width, 40, std::max(room, 40));
 }
 
@@ -180,10 +202,15 @@ ui::ControlDescription& WindowBuilder::addField(ui::ControlId id, ui::ControlKin
   control.id = id;
   control.kind = kind;
   control.picture = binding.picture;
-  control.at = {cursor_.x + prompt_width_, cursor_.y, width > 0 ? width : widthOf(binding), height};
+  control.at = {cursor_.x + fieldPromptWidth(), cursor_.y, width > 0 ? width : widthOf(binding), height};
   definition_.bindings.push_back(std::move(binding));
+  last_field_ = {cursor_.y, control.at.x + control.at.width, true};
   ui::ControlDescription& added = add(std::move(control));
   nextLine(height);
+  if (beside_) {
+    cursor_.x = line_x_;
+    beside_ = false;
+  }
   return added;
 }
 
@@ -204,7 +231,7 @@ WindowBuilder& WindowBuilder::display(ui::ControlId id, std::string_view prompt,
 WindowBuilder& WindowBuilder::text(ui::ControlId id, std::string_view prompt, BoundRecord record,
                                    std::string_view memo_or_field, int lines) {
   if (!prompt.empty()) addPrompt(prompt);
-  const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - prompt_width_ - cursor_.x;
+  const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - fieldPromptWidth() - cursor_.x;
   addField(id, ui::ControlKind::kText, record, memo_or_field, "", 0, std::max(room, 120), lines * 18 + 6);
   return *this;
 }
@@ -215,6 +242,7 @@ WindowBuilder& WindowBuilder::check(ui::ControlId id, std::string_view text, Bou
       addField(id, ui::ControlKind::kCheck, record, field, "", element, 0, kFieldHeight);
   control.text = ru(text);
   control.at.width = static_cast<int>(control.text.size()) * kWideCharacterWidth + 30;
+  last_field_.right = control.at.x + control.at.width;
   return *this;
 }
 
@@ -253,14 +281,35 @@ WindowBuilder& WindowBuilder::combo(ui::ControlId id, std::string_view prompt, B
   // As wide as its list's column (dialog units of about two pixels) and its drop button.
   if (std::optional<ui::ListFormat> columns = ui::parseListFormat(control.format);
       columns && !columns->columns.empty() && columns->columns.front().width > 0) {
-    const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - prompt_width_ - cursor_.x;
+    const int room = (cursor_.width > 0 ? cursor_.width : kDefaultWidth) - control.at.x;
     control.at.width = std::clamp(columns->columns.front().width * 2 + 28, 80, std::max(room, 80));
+    last_field_.right = control.at.x + control.at.width;
   }
   if (!fixed.empty()) {
     std::vector<std::string> rows;
     for (std::string_view row : fixed) rows.push_back(ru(row));
     definition_.fixed_lists.emplace_back(id, std::move(rows));
   }
+  return *this;
+}
+
+WindowBuilder& WindowBuilder::beside() {
+  if (!last_field_.any) return *this;
+  beside_ = true;
+  beside_prompt_ = 0;
+  line_x_ = cursor_.x;
+  cursor_.x = last_field_.right + kGap;
+  cursor_.y = last_field_.y;
+  return *this;
+}
+
+WindowBuilder& WindowBuilder::buttonBeside(ui::ControlId id, std::string_view text) {
+  if (!last_field_.any) return *this;
+  ui::ControlDescription button = described(id, ui::ControlKind::kButton, ru(text));
+  const int width = static_cast<int>(button.text.size()) * kCharacterWidth + 16;
+  button.at = {last_field_.right + 4, last_field_.y, std::max(width, 28), kFieldHeight};
+  last_field_.right = button.at.x + button.at.width;
+  add(std::move(button));
   return *this;
 }
 
@@ -273,6 +322,15 @@ WindowBuilder& WindowBuilder::at(ui::Rect at) {
   if (definition_.window.controls.empty()) return *this;
   ui::ControlDescription& last = definition_.window.controls.back();
   last.at = at;
+  return *this;
+}
+
+WindowBuilder& WindowBuilder::width(int pixels) {
+  if (definition_.window.controls.empty()) return *this;
+  ui::ControlDescription& last = definition_.window.controls.back();
+  if (last_field_.any && last_field_.right == last.at.x + last.at.width)
+    last_field_.right = last.at.x + pixels;
+  last.at.width = pixels;
   return *this;
 }
 

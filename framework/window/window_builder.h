@@ -67,6 +67,10 @@ class WindowBuilder {
   WindowBuilder& sheet(ui::ControlId id, ui::Rect at);
   WindowBuilder& tab(ui::ControlId id, std::string_view text);
   WindowBuilder& group(ui::ControlId id, std::string_view text, ui::Rect at);
+  // A group as wide as the tab (or window) at its next line, holding the `lines` lines that
+  // follow; endGroup() goes on below it, in the tab it stands in.
+  WindowBuilder& groupOfLines(ui::ControlId id, std::string_view text, int lines);
+  WindowBuilder& endGroup();
   WindowBuilder& end();
 
   // Fields: a prompt and the control on the next line. A field the record lacks is a fault of
@@ -87,10 +91,18 @@ class WindowBuilder {
   WindowBuilder& combo(ui::ControlId id, std::string_view prompt, BoundRecord record, std::string_view field,
                        std::string_view format, std::string_view picture = {}, std::uint32_t element = 0,
                        const std::vector<std::string_view>& fixed = {});
+  // The next field goes on the line of the field added last, after it, its prompt as wide as
+  // its text: "где:" and "фак:" beside an education level.
+  WindowBuilder& beside();
+  // A small button after the field added last, on its line: the "..." that chooses the field's
+  // value from a list, a button that clears it. Fields beside() go on after it.
+  WindowBuilder& buttonBeside(ui::ControlId id, std::string_view text);
   // Marks the field added last as one that may not be left empty.
   WindowBuilder& required();
   // Places the control added last.
   WindowBuilder& at(ui::Rect at);
+  // Makes the control added last this wide (a long text field that leaves room beside it).
+  WindowBuilder& width(int pixels);
   WindowBuilder& tip(std::string_view tip);
   WindowBuilder& readOnly();
 
@@ -125,6 +137,8 @@ class WindowBuilder {
                                    std::string_view field, std::string_view picture, std::uint32_t element,
                                    int width, int height);
   void nextLine(int height);
+  // The room a field's prompt takes: the window's prompt width, or its own beside another.
+  int fieldPromptWidth() const { return beside_ ? beside_prompt_ : prompt_width_; }
   int widthOf(const FieldBinding& binding) const;
 
   WindowDefinition definition_;
@@ -135,6 +149,16 @@ class WindowBuilder {
   ui::ControlId sheet_ = 0;
   int prompt_width_ = 120;
   bool sized_ = false;
+  // The line of the field added last, for beside().
+  struct LastField {
+    int y = 0;
+    int right = 0;
+    bool any = false;
+  } last_field_;
+  bool beside_ = false;
+  Cursor outside_group_;   // where the lines go on after groupOfLines' group
+  int beside_prompt_ = 0;  // the width the prompt of a field beside another takes
+  int line_x_ = 0;         // where the line that a field beside another ends began
 };
 
 }  // namespace veltrano::framework

@@ -43,6 +43,24 @@ TEST(WindowBuilder, LaysOutLinesTabsAndTheButtonRowAndRefusesWhatItCannotBind) {
   EXPECT_GT(control(*built, 5).at.y, control(*built, 1).at.y + control(*built, 1).at.height);
   EXPECT_TRUE(control(*built, 5).default_button);
 
+  WindowBuilder line("veltrano$TEST", "Test", "x");
+  line.entry(3, "Фамилия:", card.bound(), "C:FAM", "@s20").beside().entry(4, "Дата:", card.bound(), "C:DATR");
+  line.entry(7, "Ещё:", card.bound(), "C:FAM").buttonBeside(8, "...");
+  line.groupOfLines(9, "Стаж", 1).entry(10, "", card.bound(), "C:FAM").endGroup();
+  line.entry(11, "После:", card.bound(), "C:FAM");
+  std::optional<WindowDefinition> beside = line.build();
+  ASSERT_TRUE(beside);
+  EXPECT_EQ(control(*beside, 4).at.y, control(*beside, 3).at.y) << "beside: the same line";
+  EXPECT_GT(control(*beside, 4).at.x, control(*beside, 3).at.x + control(*beside, 3).at.width);
+  EXPECT_EQ(control(*beside, 7).at.x, control(*beside, 3).at.x) << "the next line starts where lines do";
+  EXPECT_GT(control(*beside, 7).at.y, control(*beside, 3).at.y);
+  EXPECT_EQ(control(*beside, 8).at.y, control(*beside, 7).at.y);
+  EXPECT_GT(control(*beside, 8).at.x, control(*beside, 7).at.x + control(*beside, 7).at.width);
+  EXPECT_EQ(control(*beside, 10).parent, 9);
+  EXPECT_GE(control(*beside, 11).at.y, control(*beside, 9).at.y + control(*beside, 9).at.height)
+      << "the lines go on below the group";
+  EXPECT_EQ(control(*beside, 11).parent, 0);
+
   std::string error;
   WindowBuilder wrong("veltrano$TEST", "Test", "x");
   wrong.entry(3, "", card.bound(), "C:NONE");

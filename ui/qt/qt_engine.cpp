@@ -125,6 +125,21 @@ void QtEngine::beep(WindowId window) {
   impl_->post([] { QApplication::beep(); });
 }
 
+bool QtEngine::setWaitCursor(WindowId window, bool waiting) {
+  if (!MemoryEngine::setWaitCursor(window, waiting)) return false;
+  // At once rather than with the next refresh, which a short count would never live to see.
+  impl_->post([this, window, waiting] {
+    auto found = impl_->windows.find(window);
+    if (found == impl_->windows.end()) return;
+    if (waiting) {
+      found->second->top()->setCursor(Qt::WaitCursor);
+    } else {
+      found->second->top()->unsetCursor();
+    }
+  });
+  return true;
+}
+
 void QtEngine::windowChanged(WindowId window, ControlId) {
   {
     // A burst of changes (a page of rows, a form's fields) is shown once.
