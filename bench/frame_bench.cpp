@@ -39,6 +39,7 @@
 #include "app/frame/program.h"
 #include "app/program/application_procedures.h"
 #include "app/reference/staff_recount.h"
+#include "bench/running_program.h"
 #include "platform/directory.h"
 #include "runtime/datetime/environment.h"
 #include "runtime/errors/error_state.h"
@@ -49,6 +50,8 @@ extern char** environ;
 namespace {
 
 using namespace veltrano;
+using bench::fail;
+using bench::processCpuMilliseconds;
 using namespace std::chrono_literals;
 using storage::Operation;
 namespace fs = std::filesystem;
@@ -57,16 +60,6 @@ constexpr std::int64_t kEmployees = 5000;
 constexpr std::int64_t kPositions = 500;
 constexpr ui::ControlId kMenuPositions = -15;  // "Дол&жность"
 constexpr ui::ControlId kMenuSchedule = -6;    // "&Штатное расписание"
-
-[[noreturn]] void fail(const std::string& why) {
-  throw std::runtime_error(why);
-}
-
-double processCpuMilliseconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 // The process's CPU time over the timed parts of a benchmark, reported per iteration.
 class CpuCounter {
@@ -158,26 +151,10 @@ DemoInstitution& institution() {
   return made;
 }
 
-// The headless program over the data directory, from its start until the frame closes.
-class RunningProgram {
+// The program with the menu chosen as the clerk chooses it.
+class FrameProgram : public bench::RunningProgram {
  public:
-  RunningProgram(ui::HeadlessEngine& engine, const fs::path& data) : engine_(engine) {
-    first_ = std::thread([this, data] {
-      threads_.attachFirstThread();
-      app::runProgram(app::ProgramOptions{data.string(), kEmployees, app::registerApplicationProcedures},
-                      threads_);
-      threads_.waitForAllThreads();
-      threads_.detachFirstThread();
-    });
-    frame_ = engine_.waitForWindow("Main", 30s);
-    if (frame_ == 0 || !engine_.waitUntilIdle(frame_, 30s)) fail("the main frame did not open");
-  }
-  ~RunningProgram() {
-    for (ui::WindowId window : engine_.openWindows()) engine_.userCloses(window);
-    first_.join();
-  }
-  RunningProgram(const RunningProgram&) = delete;
-  RunningProgram& operator=(const RunningProgram&) = delete;
+  using RunningProgram::RunningProgram;
 
   // Chooses a menu item; the window its procedure opens, once that waits for the clerk.
   ui::WindowId choose(ui::ControlId item) {
@@ -193,16 +170,6 @@ class RunningProgram {
     }
     fail("no window opened");
   }
-  void close(ui::WindowId window) {
-    engine_.userCloses(window);
-    while (engine_.snapshot(window)) std::this_thread::sleep_for(100us);
-  }
-
- private:
-  ui::HeadlessEngine& engine_;
-  ui::ThreadTable threads_;
-  std::thread first_;
-  ui::WindowId frame_ = 0;
 };
 
 #ifdef VELTRANO_BINARY
@@ -277,8 +244,8 @@ void BM_StartToMainFrame(benchmark::State& state) {
   CpuCounter cpu;
   for (auto _ : state) {
     cpu.start();
-    std::optional<RunningProgram> program;
-    program.emplace(demo.engine, demo.directory);
+    std::optional<bench::RunningProgram> program;
+    program.emplace(demo.engine, demo.directory, kEmployees);
     cpu.stop();
     // The frame's close, its threads' end and the files' tear-down are not the start.
     state.PauseTiming();
@@ -291,7 +258,7 @@ BENCHMARK(BM_StartToMainFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void openFromTheMenu(benchmark::State& state, ui::ControlId item) {
   DemoInstitution& demo = institution();
-  RunningProgram program(demo.engine, demo.directory);
+  FrameProgram program(demo.engine, demo.directory, kEmployees);
   CpuCounter cpu;
   for (auto _ : state) {
     cpu.start();

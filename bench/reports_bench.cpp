@@ -27,6 +27,7 @@
 #include "app/frame/program.h"
 #include "app/program/application_procedures.h"
 #include "app/reports/training_plan_build.h"
+#include "bench/running_program.h"
 #include "framework/report/page_preview.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
@@ -39,20 +40,12 @@ extern char** environ;
 namespace {
 
 using namespace veltrano;
+using bench::fail;
+using bench::processCpuMilliseconds;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 constexpr std::int64_t kEmployees = 10000;
-
-[[noreturn]] void fail(const std::string& why) {
-  throw std::runtime_error(why);
-}
-
-double processCpuMilliseconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 void reportCpu(benchmark::State& state, double milliseconds) {
   state.counters["cpu_ms"] = benchmark::Counter(milliseconds, benchmark::Counter::kAvgIterations);
@@ -84,26 +77,10 @@ DemoInstitution& institution() {
   return made;
 }
 
-// The headless program from its start until its frame closes.
-class RunningProgram {
+// The program with the reports chosen from its menu.
+class ReportsProgram : public bench::RunningProgram {
  public:
-  RunningProgram(ui::HeadlessEngine& engine, const fs::path& data) : engine_(engine) {
-    first_ = std::thread([this, data] {
-      threads_.attachFirstThread();
-      app::runProgram(app::ProgramOptions{data.string(), kEmployees, app::registerApplicationProcedures},
-                      threads_);
-      threads_.waitForAllThreads();
-      threads_.detachFirstThread();
-    });
-    frame_ = engine_.waitForWindow("Main", 60s);
-    if (frame_ == 0 || !engine_.waitUntilIdle(frame_, 30s)) fail("the main frame did not open");
-  }
-  ~RunningProgram() {
-    for (ui::WindowId window : engine_.openWindows()) engine_.userCloses(window);
-    first_.join();
-  }
-  RunningProgram(const RunningProgram&) = delete;
-  RunningProgram& operator=(const RunningProgram&) = delete;
+  using RunningProgram::RunningProgram;
 
   // Chooses the menu item and works the progress window until the preview waits for the clerk.
   ui::WindowId preview(ui::ControlId item) {
@@ -131,16 +108,6 @@ class RunningProgram {
     }
     return false;
   }
-  void close(ui::WindowId window) {
-    engine_.userCloses(window);
-    while (engine_.snapshot(window)) std::this_thread::sleep_for(100us);
-  }
-
- private:
-  ui::HeadlessEngine& engine_;
-  ui::ThreadTable threads_;
-  std::thread first_;
-  ui::WindowId frame_ = 0;
 };
 
 // The menu items of the sheets: 77 the title sheet, then sheets 2 to 4.
@@ -150,7 +117,7 @@ ui::ControlId sheetItem(std::int64_t sheet) {
 
 void BM_Form17SheetToPreview(benchmark::State& state) {
   DemoInstitution& demo = institution();
-  RunningProgram program(demo.engine, demo.directory);
+  ReportsProgram program(demo.engine, demo.directory, kEmployees);
   double cpu_ms = 0;
   for (auto _ : state) {
     const double started = processCpuMilliseconds();
