@@ -15,6 +15,8 @@ PICTURES=(
   "gui/03-reference-menu.png reference_menu.png"
   "gui/04-position-form.png position_form.png"
   "gui/07-staff-schedule-reopened.png staff_schedule.png"
+  "gui/card-02-located.png employee_list.png"
+  "gui/card-03-card-opened.png employee_card.png"
   "gui/form17-02-sheet-two-preview.png report_preview.png"
 )
 
