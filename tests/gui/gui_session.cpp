@@ -245,6 +245,14 @@ std::optional<ShownWindow> GuiSession::choose(const std::string& menu_key,
   return std::nullopt;
 }
 
+std::optional<ShownWindow> GuiSession::pressFor(const std::string& key, const std::string& window) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    keys({key});
+    if (std::optional<ShownWindow> shown = waitForWindow(window, 8s)) return shown;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> GuiSession::focusedEntryValue() {
   const std::vector<ShownWindow> shown = windows();
   for (auto window = shown.rbegin(); window != shown.rend(); ++window) {

@@ -74,6 +74,10 @@ class GuiSession {
   std::optional<ShownWindow> choose(const std::string& menu_key, std::initializer_list<std::string> item_keys,
                                     const std::string& window, const std::string& menu_screenshot = {});
 
+  // Presses `key` until `window` opens, up to three times: a key whose letter xdotool has to
+  // map first can be lost on a loaded machine. Only for keys whose window opens within seconds.
+  std::optional<ShownWindow> pressFor(const std::string& key, const std::string& window);
+
   std::vector<ShownWindow> windows();
   // The window with this label or caption once its procedure waits for the clerk.
   std::optional<ShownWindow> waitForWindow(const std::string& label_or_caption,

@@ -38,14 +38,11 @@ TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAnd
   ASSERT_TRUE(schedule);
   EXPECT_TRUE(schedule->column(kSubdivisions).empty());
 
-  session->keys({"Insert"});  // on the list of subdivisions
-  ASSERT_TRUE(session->waitForWindow("Update the bolnica File"));
+  ASSERT_TRUE(session->pressFor("Insert", "Update the bolnica File"));  // on the list of subdivisions
   session->type("Стационар");
-  session->keys({"alt+Cyrillic_de"});  // "&Добавить отделение"
-  ASSERT_TRUE(session->waitForWindow("Update the otdelenie File"));
+  ASSERT_TRUE(session->pressFor("alt+Cyrillic_de", "Update the otdelenie File"));  // "&Добавить отделение"
   session->type("Терапевтическое отделение");
-  session->keys({"alt+Cyrillic_de"});  // "&Добавить" a position
-  ASSERT_TRUE(session->waitForWindow("Update the post File"));
+  ASSERT_TRUE(session->pressFor("alt+Cyrillic_de", "Update the post File"));  // "&Добавить" a position
   session->type("Врач-терапевт");
   session->keys({"Tab", "Tab"});  // past "..." to the staff units
   session->type("2,5");
