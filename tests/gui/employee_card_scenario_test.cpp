@@ -36,8 +36,8 @@ TEST(EmployeeCardScenario, AClerkFindsAnEmployeeOpensTheCardAndLooksAtTheDismiss
   std::unique_ptr<GuiSession> session = GuiSession::Start(&reason);
   ASSERT_NE(session, nullptr) << reason;
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  session->keys({"alt+Cyrillic_de"});  // "&Да": the demonstration institution
-  ASSERT_TRUE(session->waitForWindow("Main", std::chrono::seconds(60)));
+  // "&Да": the demonstration institution
+  ASSERT_TRUE(session->pressFor("alt+Cyrillic_de", "Main", std::chrono::seconds(60)));
 
   // "&Справочники" → "&Сотрудники"
   std::optional<ShownWindow> list =
@@ -78,8 +78,7 @@ TEST(EmployeeCardScenario, AClerkFindsAnEmployeeOpensTheCardAndLooksAtTheDismiss
   session->keys({"Escape"});
   ASSERT_TRUE(session->waitUntilClosed("Archiv"));
 
-  session->keys({"alt+Cyrillic_ef", "Cyrillic_ve"});  // "&Файл" → "&Выход"
-  EXPECT_EQ(session->waitForExit(), 0);
+  EXPECT_EQ(session->exitThroughMenu(), 0);
 }
 
 }  // namespace

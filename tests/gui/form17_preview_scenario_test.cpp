@@ -19,8 +19,7 @@ TEST(Form17PreviewScenario, SheetTwoOfFormSeventeenIsPreviewedFromTheMenu) {
 
   // The first start's question is the toolkit's own box: "&Да" fills the demonstration data.
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  session->keys({"alt+Cyrillic_de"});
-  ASSERT_TRUE(session->waitForWindow("Main", std::chrono::seconds(60)));
+  ASSERT_TRUE(session->pressFor("alt+Cyrillic_de", "Main", std::chrono::seconds(60)));
   // The keyboard comes back to the frame from the toolkit's box only once the window manager
   // has given it the focus again.
   session->settle();
@@ -36,8 +35,7 @@ TEST(Form17PreviewScenario, SheetTwoOfFormSeventeenIsPreviewedFromTheMenu) {
 
   session->keys({"Escape"});
   EXPECT_TRUE(session->waitUntilClosed("_PreviewWindow_"));
-  session->keys({"alt+Cyrillic_ef", "Cyrillic_ve"});  // "&Файл" → "&Выход"
-  EXPECT_EQ(session->waitForExit(), 0);
+  EXPECT_EQ(session->exitThroughMenu(), 0);
 }
 
 }  // namespace

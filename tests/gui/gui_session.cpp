@@ -245,12 +245,25 @@ std::optional<ShownWindow> GuiSession::choose(const std::string& menu_key,
   return std::nullopt;
 }
 
-std::optional<ShownWindow> GuiSession::pressFor(const std::string& key, const std::string& window) {
+std::optional<ShownWindow> GuiSession::pressFor(const std::string& key, const std::string& window,
+                                                std::chrono::milliseconds limit) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     keys({key});
-    if (std::optional<ShownWindow> shown = waitForWindow(window, 8s)) return shown;
+    if (std::optional<ShownWindow> shown = waitForWindow(window, limit)) return shown;
   }
   return std::nullopt;
+}
+
+int GuiSession::exitThroughMenu() {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    settle();
+    keys({"alt+Cyrillic_ef"});
+    std::this_thread::sleep_for(1s);
+    keys({"Cyrillic_ve"});
+    if (const int code = waitForExit(10s); code >= 0) return code;
+    keys({"Escape", "Escape"});
+  }
+  return -1;
 }
 
 std::optional<std::string> GuiSession::focusedEntryValue() {

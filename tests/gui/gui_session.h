@@ -76,7 +76,11 @@ class GuiSession {
 
   // Presses `key` until `window` opens, up to three times: a key whose letter xdotool has to
   // map first can be lost on a loaded machine. Only for keys whose window opens within seconds.
-  std::optional<ShownWindow> pressFor(const std::string& key, const std::string& window);
+  std::optional<ShownWindow> pressFor(const std::string& key, const std::string& window,
+                                      std::chrono::milliseconds limit = std::chrono::seconds(8));
+  // Leaves the program through "&Файл" → "&Выход", choosing again when it has not ended; its
+  // exit code, -1 when it did not end.
+  int exitThroughMenu();
 
   std::vector<ShownWindow> windows();
   // The window with this label or caption once its procedure waits for the clerk.

@@ -27,8 +27,7 @@ TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAnd
   // The first start's question is the toolkit's own box, not a window of the engine's.
   std::this_thread::sleep_for(std::chrono::seconds(2));
   session->screenshot("01-first-start-question");
-  session->keys({"alt+Cyrillic_en"});  // "&Нет": an empty database
-  ASSERT_TRUE(session->waitForWindow("Main"));
+  ASSERT_TRUE(session->pressFor("alt+Cyrillic_en", "Main"));  // "&Нет": an empty database
   session->screenshot("02-main-frame");
 
   auto openSchedule = [&] {
@@ -73,8 +72,7 @@ TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAnd
   EXPECT_EQ(schedule->column(kPositions, 1), (Strings{"2.50"}));
   session->screenshot("07-staff-schedule-reopened");
 
-  session->keys({"alt+Cyrillic_ef", "Cyrillic_ve"});  // "&Файл" → "&Выход"
-  EXPECT_EQ(session->waitForExit(), 0);
+  EXPECT_EQ(session->exitThroughMenu(), 0);
 }
 
 }  // namespace
