@@ -1,10 +1,12 @@
 #include "app/reports/form50.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/dictionary/record_access.h"
+#include "app/reference/reference_descriptions.h"
 #include "app/reports/institution.h"
 #include "app/reports/statistical_form.h"
 #include "platform/codepage.h"
@@ -14,18 +16,11 @@ namespace {
 
 using platform::ru;
 
-constexpr std::string_view kGroups[] = {"Лечебное дело",
-                                        "Педиатрия",
-                                        "Медико-профилактическое дело",
-                                        "Стоматология",
-                                        "Фармация",
-                                        "Сестринское дело",
-                                        "Акушерское дело",
-                                        "Стоматология ортопедическая",
-                                        "Лабораторная диагностика",
-                                        "Медицинская оптика"};
+// The speciality groups are the reference book's fixed list, so that the group a card was given
+// is counted in its own row; the row after the last takes a card with none of them.
+const std::span<const std::string_view> kGroups = reference::form50Groups();
 constexpr std::size_t kHigherGroups = 5;
-constexpr std::size_t kNoGroup = std::size(kGroups);
+const std::size_t kNoGroup = kGroups.size();
 
 constexpr std::string_view kArrivals[] = {"самостоятельно", "с направлением службы занятости населения",
                                           "с удостоверением о направлении на работу",
@@ -118,7 +113,7 @@ class Form50 : public StatisticalForm {
     return source;
   }
 
-  std::array<Counts, kNoGroup + 1> groups_{};
+  std::vector<Counts> groups_ = std::vector<Counts>(kNoGroup + 1);
 };
 
 }  // namespace
