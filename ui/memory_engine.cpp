@@ -272,14 +272,21 @@ WindowId MemoryEngine::openWindow(const WindowDescription& description, std::str
     for (const MenuItem* item : items) {
       state.menu_items.emplace(item->id, MenuItemSnapshot{item->id, item->text, !item->disabled, false});
     }
+    // The window opens on its first control the clerk can type into or press; a read-only
+    // field (a card's number) only where nothing else can take the focus.
+    ControlId first_read_only = 0;
     for (ControlId control : state.control_order) {
       const ControlSnapshot& candidate = state.controls.at(control);
-      if (takesFocus(candidate.description.kind) && !candidate.description.keeps_focus &&
-          usable(window, candidate)) {
+      if (!takesFocus(candidate.description.kind) || candidate.description.keeps_focus ||
+          !usable(window, candidate))
+        continue;
+      if (!candidate.read_only) {
         state.focus = control;
         break;
       }
+      if (first_read_only == 0) first_read_only = control;
     }
+    if (state.focus == 0) state.focus = first_read_only;
     if (description.kind != WindowKind::kFrame || active_ == 0) active_ = id;
     queue(window, Event{event::kOpenWindow, 0, id, 0, 0});
   }

@@ -1,7 +1,11 @@
 #include "ui/qt/qt_control_glue.h"
 
 #include <QEvent>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -81,6 +85,38 @@ void reportListMouse(QTableWidget* table, MemoryEngine& engine, WindowId window,
                      const int row = table->rowAt(at.y());
                      if (row >= 0) engine.userRightClicks(window, list, row + 1);
                    });
+}
+
+void turnPagesByKeyboard(QTabWidget* sheet) {
+  const auto turn = [sheet](int step) {
+    const int pages = sheet->count();
+    if (pages < 2) return;
+    // The tab bar holds the focus while the old page hides, so that the focus does not run on
+    // to a control after the sheet and the engine hears of one move only.
+    sheet->tabBar()->setFocus(Qt::TabFocusReason);
+    sheet->setCurrentIndex((sheet->currentIndex() + step + pages) % pages);
+    // The window's tab order runs through the whole window, so the page's first control is the
+    // first of its controls met from the window's start.
+    QWidget* page = sheet->currentWidget();
+    QWidget* start = sheet->window();
+    for (QWidget* next = start->nextInFocusChain(); next != start; next = next->nextInFocusChain()) {
+      if (page->isAncestorOf(next) && next->isVisibleTo(page) && next->isEnabled() &&
+          (next->focusPolicy() & Qt::TabFocus)) {
+        next->setFocus(Qt::TabFocusReason);
+        return;
+      }
+    }
+  };
+  const std::pair<QKeyCombination, int> keys[] = {{Qt::CTRL | Qt::Key_Tab, 1},
+                                                  {Qt::CTRL | Qt::Key_PageDown, 1},
+                                                  {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+                                                  {Qt::CTRL | Qt::Key_Backtab, -1},
+                                                  {Qt::CTRL | Qt::Key_PageUp, -1}};
+  for (const auto& [combination, step] : keys) {
+    auto* shortcut = new QShortcut(QKeySequence(combination), sheet);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, sheet, [turn, step = step] { turn(step); });
+  }
 }
 
 }  // namespace veltrano::ui::qt

@@ -8,6 +8,7 @@
 #include "ui/memory_engine.h"
 
 class QLineEdit;
+class QTabWidget;
 class QTableWidget;
 class QWidget;
 
@@ -27,5 +28,11 @@ void pressDefaultOnReturn(QLineEdit* entry, MemoryEngine& engine, WindowId windo
 
 // A double click and the right button on a list's rows, as the engine numbers them.
 void reportListMouse(QTableWidget* table, MemoryEngine& engine, WindowId window, ControlId list);
+
+// Ctrl+Tab and Ctrl+PageDown turn to the next page of the sheet, Ctrl+Shift+Tab and
+// Ctrl+PageUp to the previous one, wherever inside the sheet the focus is; the focus moves to
+// the new page's first control. They are shortcuts so that a window area's own Ctrl+Tab (which
+// goes to the next window) does not take them first.
+void turnPagesByKeyboard(QTabWidget* sheet);
 
 }  // namespace veltrano::ui::qt

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -228,8 +229,25 @@ TEST(QtEngineSmoke, FrameChildListSheetAndMessageBox) {
   QString before = screenshotPath("qt_frame_with_list.png");
   ASSERT_TRUE(engine.saveScreenshot(frame, before.toStdString()));
 
-  main_window->findChild<QTabWidget*>()->setCurrentIndex(1);
-  ASSERT_TRUE(pumpUntil([&] { return engine.value(child, kSheet) == "2"; }));
+  // The clerk turns the sheet's pages from the keyboard, inside the sheet; the focus goes along.
+  auto* sheet = main_window->findChild<QTabWidget*>();
+  surname->setFocus();
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* page;
+  } turns[] = {{Qt::Key_PageDown, Qt::ControlModifier, "2"},
+               {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, "1"},
+               {Qt::Key_Tab, Qt::ControlModifier, "2"},
+               {Qt::Key_PageUp, Qt::ControlModifier, "1"},
+               {Qt::Key_PageUp, Qt::ControlModifier, "2"}};
+  for (const auto& turn : turns) {
+    QTest::keyClick(QApplication::focusWidget(), turn.key, turn.modifiers);
+    ASSERT_TRUE(pumpUntil([&] { return engine.value(child, kSheet) == turn.page; })) << turn.page;
+    EXPECT_TRUE(sheet->currentWidget()->isAncestorOf(QApplication::focusWidget())) << turn.page;
+  }
+  EXPECT_EQ(main_window->findChild<QMdiArea*>()->activeSubWindow()->widget()->findChild<QTabWidget*>(),
+            sheet);
   QCoreApplication::processEvents();
   QString passport = screenshotPath("qt_passport_tab.png");
   ASSERT_TRUE(engine.saveScreenshot(frame, passport.toStdString()));

@@ -404,6 +404,7 @@ QWidget* QtWindow::buildControl(const ControlSnapshot& control, QWidget* parent)
       connect(sheet, &QTabWidget::currentChanged, this, [this, id](int index) {
         if (!applying_ && index >= 0) engine_.userChoosesTab(id_, id, index + 1);
       });
+      turnPagesByKeyboard(sheet);
       return sheet;
     }
     case ControlKind::kTab: {
