@@ -1,0 +1,83 @@
+// "Экспорт…" of a browse: every row its view selects, not only the page shown, with the list's
+// column titles, widths and pictures. The view is read from its start; the page the clerk saw
+// is read again from its rows' positions afterwards, the selection kept.
+#include "framework/browse/browse_manager.h"
+#include "framework/export/list_export.h"
+#include "storage/driver.h"
+#include "ui/list_format.h"
+
+namespace veltrano::framework {
+namespace {
+
+// A list format's width unit is about a quarter of a character.
+constexpr int kUnitsPerCharacter = 4;
+
+class BrowseRows final : public ExportSource {
+ public:
+  explicit BrowseRows(BrowseManager& browse) : browse_(browse) {}
+
+  std::string Title() const override {
+    return browse_.WINDOW != nullptr ? browse_.WINDOW->definition().window.caption : std::string();
+  }
+
+  std::vector<ExportColumn> Columns() const override {
+    std::vector<ui::ListColumn> listed;
+    if (browse_.WINDOW != nullptr) {
+      for (const ui::ControlDescription& control : browse_.WINDOW->definition().window.controls) {
+        if (control.id != browse_.LISTCONTROL) continue;
+        if (std::optional<ui::ListFormat> format = ui::parseListFormat(control.format))
+          listed = format->columns;
+      }
+    }
+    std::vector<ExportColumn> columns;
+    for (std::size_t at = 0; at < browse_.FIELDS.size(); ++at) {
+      ExportColumn column;
+      column.picture = browse_.FIELDS[at].picture;
+      if (at < listed.size()) {
+        const ui::ListColumn& shown = listed[at];
+        column.title = shown.group_title.empty() ? shown.title : shown.group_title + " " + shown.title;
+        column.width = std::max(1, shown.width / kUnitsPerCharacter);
+      }
+      columns.push_back(std::move(column));
+    }
+    return columns;
+  }
+
+  std::int64_t Expected() const override {
+    storage::FileControlBlock* primary = browse_.File(0);
+    return primary != nullptr ? storage::fileStatement(storage::Operation::RecordsFile, *primary) : 0;
+  }
+
+  bool Start() override {
+    if (browse_.PRIMARY != nullptr) browse_.PRIMARY->EnableQuickScan(true, 1);
+    browse_.Reset();
+    return true;
+  }
+
+  Read Next(std::vector<std::string>& cells) override {
+    const Level read = browse_.Next();
+    if (read == kLevelNotify) return Read::kEnd;
+    if (read != kLevelBenign) return Read::kFailed;
+    cells.clear();
+    for (const FieldBinding& column : browse_.FIELDS) cells.push_back(shownText(column));
+    return Read::kRow;
+  }
+
+  void Finish() override {
+    if (browse_.PRIMARY != nullptr) browse_.PRIMARY->EnableQuickScan(false, 1);
+    browse_.ReloadQueue(kReloadKeepPage);
+    browse_.RefreshWindow();
+  }
+
+ private:
+  BrowseManager& browse_;
+};
+
+}  // namespace
+
+ExportOutcome BrowseManager::Export() {
+  BrowseRows rows(*this);
+  return exportList(rows);
+}
+
+}  // namespace veltrano::framework
