@@ -46,8 +46,7 @@ std::string exportDialogFilter() {
   return platform::ru("Книга Excel|*.xlsx|Текст CSV, разделитель «;»|*.csv|Документ PDF|*.pdf");
 }
 
-std::optional<std::string> writeExport(const ExportTable& table, ExportFormat format,
-                                       const std::string& path) {
+std::optional<std::string> writeReplacing(const std::string& path, const FileWriter& write) {
   platform::FileSystem& files = platform::fileSystem();
   if (path.empty() || files.isDirectory(path))
     return ui::report::fileWriteFailure(path, platform::kOsAccessDenied);
@@ -57,17 +56,7 @@ std::optional<std::string> writeExport(const ExportTable& table, ExportFormat fo
   int error = 0;
   if (files.open(temporary, platform::Access::ReadWrite, platform::Creation::Truncate, &error) == nullptr)
     return ui::report::fileWriteFailure(path, error);
-  std::optional<std::string> failure;
-  switch (format) {
-    case ExportFormat::kCsv: {
-      const std::string bytes = csvBytes(table);
-      failure = ui::report::writeWholeFile(
-          temporary, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-      break;
-    }
-    case ExportFormat::kXlsx: failure = writeXlsx(table, temporary); break;
-    case ExportFormat::kPdf: failure = writePdf(table, temporary); break;
-  }
+  std::optional<std::string> failure = write(temporary);
   if (!failure) {
     if (const int renamed = files.rename(temporary, path); renamed != 0)
       failure = ui::report::fileWriteFailure(path, renamed);
@@ -79,6 +68,22 @@ std::optional<std::string> writeExport(const ExportTable& table, ExportFormat fo
       failure->replace(at, temporary.size(), path);
   }
   return failure;
+}
+
+std::optional<std::string> writeExport(const ExportTable& table, ExportFormat format,
+                                       const std::string& path) {
+  return writeReplacing(path, [&](const std::string& temporary) -> std::optional<std::string> {
+    switch (format) {
+      case ExportFormat::kCsv: {
+        const std::string bytes = csvBytes(table);
+        return ui::report::writeWholeFile(
+            temporary, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+      }
+      case ExportFormat::kXlsx: return writeXlsx(table, temporary);
+      case ExportFormat::kPdf: return writePdf(table, temporary);
+    }
+    return std::nullopt;
+  });
 }
 
 std::string csvBytes(const ExportTable& table) {

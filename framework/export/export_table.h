@@ -9,6 +9,7 @@
 // Texts are code page 1251.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ std::optional<ExportFormat> exportFormatOf(std::string_view path);
 
 // The save dialog's choice of types, XLSX first.
 std::string exportDialogFilter();
+
+// Writes `path` through a temporary file beside it, which `write` fills and which is renamed
+// over `path` only when complete (and removed otherwise): a failure leaves no half file and
+// keeps the file that was there. Nothing on success, else the message the user sees.
+using FileWriter = std::function<std::optional<std::string>(const std::string& temporary)>;
+std::optional<std::string> writeReplacing(const std::string& path, const FileWriter& write);
 
 // Writes the table to `path` through a temporary file beside it, renamed when complete, so
 // that a failure leaves no half file and the file that was there is kept. Nothing on success,

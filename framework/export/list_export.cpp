@@ -25,10 +25,6 @@ std::string caption() {
   return platform::ru("Экспорт списка");
 }
 
-void tell(const std::string& text) {
-  ui::messageBox(ui::MessageBoxRequest{text, caption(), ui::kIconExclamation, ui::kButtonOk, ui::kButtonOk});
-}
-
 // The progress window while the rows are read: how many so far (of how many), and "Отмена".
 class Progress {
  public:
@@ -103,12 +99,25 @@ class Progress {
 
 }  // namespace
 
-ExportOutcome exportListTo(ExportSource& source, const std::string& path, const ExportOptions& options) {
-  const std::optional<ExportFormat> format = exportFormatOf(path);
+std::optional<ExportTarget> askExportTarget(const std::string& title) {
+  ui::FileDialogRequest request;
+  request.title = title;
+  request.filter = exportDialogFilter();
+  const std::optional<std::string> path = ui::windowEngine().fileSaveDialog(request);
+  if (!path) return std::nullopt;
+  const std::optional<ExportFormat> format = exportFormatOf(*path);
   if (!format) {
-    tell(platform::ru("Укажите файл с расширением .xlsx, .csv или .pdf: ") + path);
-    return ExportOutcome::kFailed;
+    tellExportFailure(platform::ru("Укажите файл с расширением .xlsx, .csv или .pdf: ") + *path);
+    return std::nullopt;
   }
+  return ExportTarget{*path, *format};
+}
+
+void tellExportFailure(const std::string& text) {
+  ui::messageBox(ui::MessageBoxRequest{text, caption(), ui::kIconExclamation, ui::kButtonOk, ui::kButtonOk});
+}
+
+ExportOutcome exportListTo(ExportSource& source, const ExportTarget& target, const ExportOptions& options) {
   ExportTable table{source.Title(), source.Columns(), {}};
   if (!source.Start()) {
     source.Finish();
@@ -130,22 +139,17 @@ ExportOutcome exportListTo(ExportSource& source, const std::string& path, const 
   if (!going) return ExportOutcome::kCancelled;
   if (read == ExportSource::Read::kFailed) return ExportOutcome::kFailed;
   progress.Writing();
-  if (std::optional<std::string> failure = writeExport(table, *format, path)) {
-    tell(*failure);
+  if (std::optional<std::string> failure = writeExport(table, target.format, target.path)) {
+    tellExportFailure(*failure);
     return ExportOutcome::kFailed;
   }
   return ExportOutcome::kWritten;
 }
 
-ExportOutcome exportList(ExportSource& source, const ExportOptions& options, std::string* written) {
-  ui::FileDialogRequest request;
-  request.title = caption() + ": " + source.Title();
-  request.filter = exportDialogFilter();
-  const std::optional<std::string> path = ui::windowEngine().fileSaveDialog(request);
-  if (!path) return ExportOutcome::kCancelled;
-  const ExportOutcome outcome = exportListTo(source, *path, options);
-  if (outcome == ExportOutcome::kWritten && written != nullptr) *written = *path;
-  return outcome;
+ExportOutcome exportList(ExportSource& source, const ExportOptions& options) {
+  const std::optional<ExportTarget> target = askExportTarget(caption() + ": " + source.Title());
+  if (!target) return ExportOutcome::kCancelled;
+  return exportListTo(source, *target, options);
 }
 
 }  // namespace veltrano::framework

@@ -50,11 +50,22 @@ struct ExportOptions {
   std::chrono::milliseconds show_progress_after{400};
 };
 
-// Asks for the file and exports; the path written is in *written when given.
-ExportOutcome exportList(ExportSource& source, const ExportOptions& options = {},
-                         std::string* written = nullptr);
+// Where the clerk chose to write, and in which format.
+struct ExportTarget {
+  std::string path;
+  ExportFormat format = ExportFormat::kXlsx;
+};
 
-// The same without the dialog: the rows read from `source` into `path`.
-ExportOutcome exportListTo(ExportSource& source, const std::string& path, const ExportOptions& options = {});
+// The save dialog offering the three types; nothing when cancelled, or when the name has none
+// of their extensions (which the clerk is told).
+std::optional<ExportTarget> askExportTarget(const std::string& title);
+// A failure told in the export's message box.
+void tellExportFailure(const std::string& text);
+
+// Asks for the file and exports.
+ExportOutcome exportList(ExportSource& source, const ExportOptions& options = {});
+// The same without the dialog.
+ExportOutcome exportListTo(ExportSource& source, const ExportTarget& target,
+                           const ExportOptions& options = {});
 
 }  // namespace veltrano::framework

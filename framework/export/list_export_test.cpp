@@ -162,7 +162,8 @@ TEST_F(ExportTest, ACancelledOrFailedExportKeepsTheFileThatWasThere) {
   engine.cancel_ = false;
   ui::ScopedWindowEngine installed(engine);
   NumberedRows rows(2000, 0);
-  EXPECT_EQ(exportListTo(rows, target.string(), ExportOptions{std::chrono::milliseconds(0)}),
+  EXPECT_EQ(exportListTo(rows, ExportTarget{target.string(), ExportFormat::kCsv},
+                         ExportOptions{std::chrono::milliseconds(0)}),
             ExportOutcome::kWritten);
   const std::string text = fileText(target);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2001);
