@@ -4,13 +4,9 @@
 #include "framework/browse/browse_manager.h"
 #include "framework/export/list_export.h"
 #include "storage/driver.h"
-#include "ui/list_format.h"
 
 namespace veltrano::framework {
 namespace {
-
-// A list format's width unit is about a quarter of a character.
-constexpr int kUnitsPerCharacter = 4;
 
 class BrowseRows final : public ExportSource {
  public:
@@ -21,26 +17,15 @@ class BrowseRows final : public ExportSource {
   }
 
   std::vector<ExportColumn> Columns() const override {
-    std::vector<ui::ListColumn> listed;
+    std::vector<ExportColumn> listed;
     if (browse_.WINDOW != nullptr) {
-      for (const ui::ControlDescription& control : browse_.WINDOW->definition().window.controls) {
-        if (control.id != browse_.LISTCONTROL) continue;
-        if (std::optional<ui::ListFormat> format = ui::parseListFormat(control.format))
-          listed = format->columns;
-      }
+      for (const ui::ControlDescription& control : browse_.WINDOW->definition().window.controls)
+        if (control.id == browse_.LISTCONTROL) listed = exportColumns(control.format);
     }
-    std::vector<ExportColumn> columns;
-    for (std::size_t at = 0; at < browse_.FIELDS.size(); ++at) {
-      ExportColumn column;
-      column.picture = browse_.FIELDS[at].picture;
-      if (at < listed.size()) {
-        const ui::ListColumn& shown = listed[at];
-        column.title = shown.group_title.empty() ? shown.title : shown.group_title + " " + shown.title;
-        column.width = std::max(1, shown.width / kUnitsPerCharacter);
-      }
-      columns.push_back(std::move(column));
-    }
-    return columns;
+    // A column the browse adds past its format has no title; each shows through its field's picture.
+    listed.resize(browse_.FIELDS.size());
+    for (std::size_t at = 0; at < listed.size(); ++at) listed[at].picture = browse_.FIELDS[at].picture;
+    return listed;
   }
 
   std::int64_t Expected() const override {

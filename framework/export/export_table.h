@@ -31,6 +31,10 @@ struct ExportTable {
   std::vector<std::vector<std::string>> rows;  // one text per column
 };
 
+// The columns of a list's format ("80L(2)|M~Фамилия~@s20@…"): titles (a group's title before
+// its columns' own), pictures and widths; none when the format does not parse.
+std::vector<ExportColumn> exportColumns(std::string_view list_format);
+
 // The format the file name's extension asks for (".csv", ".xlsx", ".pdf", any case).
 std::optional<ExportFormat> exportFormatOf(std::string_view path);
 
