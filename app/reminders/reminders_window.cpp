@@ -5,6 +5,7 @@
 
 #include "app/card/card_numbers.h"
 #include "app/dictionary/record_access.h"
+#include "app/frame/main_frame.h"
 #include "app/reminders/reminders.h"
 #include "framework/export/list_export.h"
 #include "framework/window/window_builder.h"
@@ -265,7 +266,12 @@ class RemindersWindow : public framework::WindowController {
 
 std::uint8_t runReminders(const Application& application, bool at_start_up) {
   const std::int32_t today = runtime::today();
-  if (at_start_up && hiddenToday(application.settings, today)) return framework::kResponseCancelled;
+  // The first start in a directory (the frame has never kept its placement) is the clerk's
+  // setting up, with data just made: the reminders come from the next start on.
+  const bool first_start =
+      application.settings.Fetch(kFrameLabel, "Maximize") == framework::SettingsFile::kUnknown;
+  if (at_start_up && (first_start || hiddenToday(application.settings, today)))
+    return framework::kResponseCancelled;
   RemindersRead read = readReminders(application.dictionary, today, savedHorizon(application.settings));
   // At start-up the window comes only with something to say; a file that cannot be read is
   // told when the clerk opens the window.

@@ -4,7 +4,8 @@
 // line opens the employee's card; "Экспорт…" (and Ctrl+E) writes the list out like any list.
 //
 // It opens from the menu "&Отчеты" (VELTR130) and at start-up (VELTR131) when something is due,
-// unless the clerk ticked "Не показывать сегодня" today.
+// unless the clerk ticked "Не показывать сегодня" today or the program starts in the directory
+// for the first time.
 #pragma once
 
 #include <cstdint>

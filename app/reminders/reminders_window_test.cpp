@@ -6,6 +6,7 @@
 
 #include "app/card/card_procedures.h"
 #include "app/computations/due_dates.h"
+#include "app/frame/main_frame.h"
 #include "app/reports/reports_test_support.h"
 #include "framework/export/xlsx_read_back.h"
 #include "framework/window/window_test_support.h"
@@ -51,6 +52,12 @@ class RemindersWindowTest : public reports::testing::ReportsTest {
 };
 
 TEST_F(RemindersWindowTest, OpensAtStartUpUntilHiddenTodayExportsAndOpensTheCard) {
+  {
+    framework::testing::ProcedureThread first(engine,
+                                              [&] { return application.call(kRemindersAtStartUp, 0); });
+    EXPECT_EQ(first.response(), framework::kResponseCancelled) << "not on the first start";
+  }
+  settings.Update(app::kFrameLabel, "Maximize", "No");  // the frame closed once
   {
     framework::testing::ProcedureThread procedure(engine,
                                                   [&] { return application.call(kRemindersAtStartUp, 0); });
