@@ -111,9 +111,9 @@ class OpenFiles {
 
 std::string reminderKindText(ReminderKind kind) {
   switch (kind) {
-    case ReminderKind::kCertificate: return ru("Сертификат специалиста");
-    case ReminderKind::kCategory: return ru("Квалификационная категория");
-    case ReminderKind::kTraining: return ru("Повышение квалификации");
+    case ReminderKind::kCertificate: return ru("Сертификат");
+    case ReminderKind::kCategory: return ru("Категория");
+    case ReminderKind::kTraining: return ru("Повыш. квалификации");
   }
   return {};
 }

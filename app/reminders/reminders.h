@@ -31,7 +31,7 @@ struct Reminder {
   std::int32_t expires = 0;  // the day it is overdue from
 };
 
-// "Сертификат специалиста", "Квалификационная категория", "Повышение квалификации".
+// "Сертификат", "Категория", "Повыш. квалификации": the list's column "Документ".
 std::string reminderKindText(ReminderKind kind);
 
 // The day a document of `document_date` is overdue from; 0 for no date.

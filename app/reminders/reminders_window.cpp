@@ -20,8 +20,8 @@ using namespace reminders_window;
 using platform::ru;
 
 constexpr std::string_view kFormat =
-    "120L(2)|M~Сотрудник~@s30@150L(2)|M~Отделение~@s60@110L(2)|M~Документ~@s30@120L(2)|M~Вид, категория~@s50@"
-    "48R(2)|M~Выдан~@d6.@48R(2)|M~Истекает~@d6.@70L(2)|M~Осталось~@s16@";
+    "90L(2)|M~Сотрудник~@s30@115L(2)|M~Отделение~@s60@65L(2)|M~Документ~@s30@80L(2)|M~Вид, категория~@s50@"
+    "44R(2)|M~Выдан~@d6.@44R(2)|M~Истекает~@d6.@50L(2)|M~Осталось~@s16@";
 constexpr std::string_view kHiddenOnEntry = "HiddenOn";
 constexpr std::string_view kHorizonEntry = "Horizon";
 constexpr int kMostHorizon = 3650;
@@ -75,7 +75,7 @@ class RemindersWindow : public framework::WindowController {
     framework::WindowBuilder window("veltrano$VELTR130", "Reminders", "Напоминания");
     window.size(828, 470);
     window.control(control(kHorizonPrompt, ui::ControlKind::kPrompt, {8, 10, 250, 20},
-                           ru("Показывать то, что истекает в ближайшие, дней:")));
+                           ru("Истекает в ближайшие (дней):")));
     ui::ControlDescription horizon =
         control(kHorizon, ui::ControlKind::kSpin, {262, 8, 70, 22}, {}, std::to_string(horizon_));
     horizon.low = 0;

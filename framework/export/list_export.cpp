@@ -74,6 +74,7 @@ class Progress {
     ui::WindowDescription window;
     window.kind = ui::WindowKind::kDialog;
     window.name = "veltrano$EXPORT";
+    window.label = "Export";
     window.caption = caption();
     window.at = {0, 0, 320, 104};
     window.resizable = false;
