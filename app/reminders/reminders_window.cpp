@@ -8,6 +8,7 @@
 #include "app/frame/main_frame.h"
 #include "app/reminders/reminders.h"
 #include "framework/export/list_export.h"
+#include "framework/report/described_controls.h"
 #include "framework/window/window_builder.h"
 #include "platform/codepage.h"
 #include "runtime/datetime/calendar.h"
@@ -55,17 +56,6 @@ bool hiddenToday(framework::SettingsFile& settings, std::int32_t today) {
   return settings.Fetch(kRemindersSection, kHiddenOnEntry) == std::to_string(today);
 }
 
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text,
-                               std::string value = {}) {
-  ui::ControlDescription made;
-  made.id = id;
-  made.kind = kind;
-  made.at = at;
-  made.text = std::move(text);
-  made.value = std::move(value);
-  return made;
-}
-
 class RemindersWindow : public framework::WindowController {
  public:
   RemindersWindow(const Application& application, RemindersRead read)
@@ -74,18 +64,15 @@ class RemindersWindow : public framework::WindowController {
     take(std::move(read));
     framework::WindowBuilder window("veltrano$VELTR130", "Reminders", "Напоминания");
     window.size(828, 470);
-    window.control(control(kHorizonPrompt, ui::ControlKind::kPrompt, {8, 10, 250, 20},
-                           ru("Истекает в ближайшие (дней):")));
-    ui::ControlDescription horizon =
-        control(kHorizon, ui::ControlKind::kSpin, {262, 8, 70, 22}, {}, std::to_string(horizon_));
-    horizon.low = 0;
-    horizon.high = kMostHorizon;
-    window.control(horizon);
-    window.control(control(kCount, ui::ControlKind::kPrompt, {680, 10, 140, 20}, {}));
+    window.control(framework::describedControl(kHorizonPrompt, ui::ControlKind::kPrompt, {8, 10, 250, 20},
+                                               ru("Истекает в ближайшие (дней):")));
+    window.control(framework::describedSpin(kHorizon, {262, 8, 70, 22}, 0, kMostHorizon, horizon_));
+    window.control(framework::describedControl(kCount, ui::ControlKind::kPrompt, {680, 10, 140, 20}));
     window.list(kList, kFormat, {8, 38, 812, 22 + kListRows * 18});
-    window.control(control(kHideToday, ui::ControlKind::kCheck, {8, 392, 300, 20},
-                           ru("Не показывать сегодня"),
-                           hiddenToday(application.settings, today_) ? "1" : "0"));
+    ui::ControlDescription hide = framework::describedControl(kHideToday, ui::ControlKind::kCheck,
+                                                              {8, 392, 300, 20}, ru("Не показывать сегодня"));
+    hide.value = hiddenToday(application.settings, today_) ? "1" : "0";
+    window.control(hide);
     window.button(kCard, "&Карточка").button(kExport, "&Экспорт…").button(kClose, "&Закрыть");
     framework::WindowDefinition definition = *window.build();
     definition.cancel_control = kClose;
