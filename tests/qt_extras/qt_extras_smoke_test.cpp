@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -24,6 +25,7 @@
 #include "ui/qt/qt_engine.h"
 #include "ui/qt/qt_smoke_support.h"
 #include "ui/qt/qt_translations.h"
+#include "ui/report/qt/qt_report_output.h"
 #include "ui/thread_table.h"
 
 namespace veltrano {
@@ -192,6 +194,30 @@ TEST_F(QtExtrasSmoke, TheRemindersWindowOverDemoData) {
   stop();
   dictionary.Kill();
   errors.Kill();
+}
+
+// The PDF of a list, drawn by the program's report output and read back by the system's PDF
+// reader: the titles and the printed texts, one line per row.
+TEST_F(QtExtrasSmoke, AListWrittenAsPdfHoldsItsTitlesAndRows) {
+  ui::report::qt::QtReportOutput output;
+  ui::report::ScopedReportOutput installed_output(output);
+  framework::ExportTable list{
+      ru("Сотрудники"), {{ru("Фамилия"), "@s20", 20}, {ru("Дата рожд."), "@d6.", 10}}, {}};
+  for (int row = 1; row <= 120; ++row)
+    list.rows.push_back({ru("Иванов ") + std::to_string(row), "12.05.1948"});
+  const std::string path = (directory / "list.pdf").string();
+  ASSERT_EQ(framework::writeExport(list, framework::ExportFormat::kPdf, path), std::nullopt);
+  std::string text;
+  if (FILE* reader = ::popen(("pdftotext -layout '" + path + "' -").c_str(), "r")) {
+    for (int c = std::fgetc(reader); c != EOF; c = std::fgetc(reader)) text += static_cast<char>(c);
+    ::pclose(reader);
+  }
+  for (const char* expected :
+       {"Сотрудники", "Фамилия", "рожд.", "Иванов 1 ", "Иванов 120", "12.05.1948"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected;
+  std::system(("pdftoppm -png -r 60 -f 1 -l 1 '" + path + "' '" +
+               screenshotPath("export_list_pdf").toStdString() + "'")
+                  .c_str());
 }
 
 }  // namespace
