@@ -19,7 +19,11 @@ constexpr const char* kExportItem = "Export";
 }  // namespace
 
 void BrowseManager::addPopupItems() {
-  if (POPUP == nullptr || popup_ready_) return;
+  if (popup_ready_) return;
+  if (POPUP == nullptr) {
+    own_popup_ = std::make_unique<PopupMenu>();
+    POPUP = own_popup_.get();
+  }
   popup_ready_ = true;
   POPUP->Init(window());
   if (POPUP->TRANSLATOR == nullptr) POPUP->TRANSLATOR = WINDOW->TRANSLATOR;

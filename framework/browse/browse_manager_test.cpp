@@ -499,7 +499,7 @@ TEST_F(BrowseTest, AHiddenListFillsWhenItShowsAndAWholeFileListMovesOnlyItsSelec
 
 TEST_F(BrowseTest, ExportWritesEveryRowTheViewSelectsAndKeepsThePage) {
   addCards(40);
-  setup.popup_and_query = true;
+  // No popup of its own: the browse makes one, with "Экспорт…".
   setup.locator = ListSetup::Locate::kFiltered;
   const std::filesystem::path directory = disk.directory() / "export";
   std::filesystem::create_directories(directory);
