@@ -19,6 +19,7 @@
 #include "app/dictionary/application_globals.h"
 #include "app/dictionary/record_access.h"
 #include "app/reference/reference_procedures.h"
+#include "bench/demo_program.h"
 #include "platform/codepage.h"
 #include "runtime/datetime/calendar.h"
 #include "runtime/datetime/environment.h"
@@ -28,47 +29,8 @@
 namespace {
 
 using namespace veltrano;
-
-constexpr int kEmployees = 10000;
-
-struct DemoProgram {
-  std::filesystem::path directory;
-  ui::HeadlessEngine engine;
-  std::unique_ptr<ui::ScopedWindowEngine> installed;
-  framework::ErrorManager errors;
-  framework::SettingsFile settings;
-  framework::Translator translator;
-  framework::ProcedureRegistry procedures;
-  std::unique_ptr<app::Dictionary> dictionary;
-  std::unique_ptr<app::Application> application;
-
-  DemoProgram() {
-    runtime::loadEnvironment(VELTRANO_SOURCE_DIR "/locale/veltrano.ENV");
-    directory =
-        std::filesystem::temp_directory_path() / ("veltrano_card_bench_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory);
-    app::DemoOptions options;
-    options.directory = directory.string();
-    options.employees = kEmployees;
-    if (const std::string failed = app::generateDemoData(options); !failed.empty())
-      throw std::runtime_error(failed);
-    installed = std::make_unique<ui::ScopedWindowEngine>(engine);
-    errors.Init();
-    settings.Init((directory / "veltrano.ini").string());
-    dictionary = std::make_unique<app::Dictionary>(storage::wendlockDriver(), directory.string());
-    dictionary->Init(errors);
-    application = std::make_unique<app::Application>(
-        app::Application{errors, settings, translator, *dictionary, procedures});
-    app::reference::registerReferenceProcedures(*application);
-    app::card::registerCardProcedures(*application);
-    app::applicationGlobals().bindAll();
-  }
-  ~DemoProgram() {
-    dictionary->Kill();
-    std::error_code ignored;
-    std::filesystem::remove_all(directory, ignored);
-  }
-};
+using bench::DemoProgram;
+using bench::kEmployees;
 
 // Made on first use, and ended by main() while the thread's runtime state still exists (the file
 // statements of its tear-down need it; a static would end after it).

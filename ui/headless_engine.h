@@ -35,6 +35,8 @@ class HeadlessEngine : public MemoryEngine {
  public:
   unsigned messageBox(const MessageBoxRequest& request) override;
   std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) override;
+  // Answered from the same queue as the open dialog, and shown among the file dialogs.
+  std::optional<std::string> fileSaveDialog(const FileDialogRequest& request) override;
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) override;
   int popupMenu(WindowId window, const std::string& text) override;
 

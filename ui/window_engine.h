@@ -185,6 +185,13 @@ class WindowEngine {
   virtual unsigned messageBox(const MessageBoxRequest& request) = 0;
   // The chosen file's path, nothing when cancelled.
   virtual std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) = 0;
+  // The path to write to, nothing when cancelled. A name typed without an extension takes the
+  // first extension of the filter chosen in the dialog; an existing file is replaced only after
+  // the user agreed to it.
+  virtual std::optional<std::string> fileSaveDialog(const FileDialogRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
   virtual std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) = 0;
 
   // Popup menus, combos, entries over list cells and what menu items that act for a control

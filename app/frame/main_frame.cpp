@@ -13,6 +13,8 @@ namespace {
 
 // How often a closing frame looks whether its children have gone.
 constexpr std::chrono::milliseconds kClosingPoll{20};
+// VELTR131, the reminders' start-up check (app/reminders).
+constexpr std::uint16_t kRemindersAtStartUp = 131;
 constexpr std::string_view kGap = "          ";
 
 framework::WindowDefinition frameDefinition(const framework::ProcedureRegistry& procedures) {
@@ -39,6 +41,14 @@ std::string frameCaption() {
 MainFrame::MainFrame(const Application& application, ProcedureStarter& starter) : starter_(starter) {
   application.prepare(*this);
   Describe(frameDefinition(application.procedures));
+}
+
+framework::Level MainFrame::Open() {
+  const framework::Level opened = WindowController::Open();
+  // What runs out soon comes up by itself: the reminders' start-up check opens its window only
+  // when something is due.
+  if (opened == framework::kLevelBenign) starter_.Start(kRemindersAtStartUp);
+  return opened;
 }
 
 framework::Level MainFrame::OnAccepted(const ui::Event& event) {

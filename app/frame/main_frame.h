@@ -29,6 +29,8 @@ class MainFrame final : public framework::WindowController {
  public:
   MainFrame(const Application& application, ProcedureStarter& starter);
 
+  // Opens the frame, then starts the start-up check of the reminders (when it is registered).
+  framework::Level Open() override;
   framework::Level OnAccepted(const ui::Event& event) override;
   framework::Level OnCloseEvent() override;
   // Escape belongs to the child windows: in the frame it must not end the program.

@@ -62,6 +62,7 @@ constexpr MainMenuItem kItems[] = {
     {-45, 1, false, "Форма №50", "", kProcedure, 79},
     {-46, 1, false, "Форма №51", "", kProcedure, 78},
     {-47, 1, true, "&Отбор для профсоюза", "", kProcedure, 103},
+    {-60, 1, true, "&Напоминания", "", kProcedure, 130},
     {-48, 0, false, "&Окно", "Create and Arrange windows", kSubmenu, 0},
     {-49, 1, false, "&Часть", "Make all open windows visible", kTileWindows, 0},
     {-50, 1, false, "&Каскад", "Stack all open windows", kCascadeWindows, 0},

@@ -13,11 +13,17 @@ namespace veltrano::framework {
 namespace {
 
 constexpr std::int32_t kCtrlEnter = ui::key::kControl + ui::key::kEnter;
+constexpr std::int32_t kCtrlE = ui::key::kControl + 'E';
+constexpr const char* kExportItem = "Export";
 
 }  // namespace
 
 void BrowseManager::addPopupItems() {
-  if (POPUP == nullptr || popup_ready_) return;
+  if (popup_ready_) return;
+  if (POPUP == nullptr) {
+    own_popup_ = std::make_unique<PopupMenu>();
+    POPUP = own_popup_.get();
+  }
   popup_ready_ = true;
   POPUP->Init(window());
   if (POPUP->TRANSLATOR == nullptr) POPUP->TRANSLATOR = WINDOW->TRANSLATOR;
@@ -29,6 +35,8 @@ void BrowseManager::addPopupItems() {
     if (control == 0) continue;
     POPUP->RegisterMimicItem(POPUP->AddItem(text), control);
   }
+  POPUP->AddItem("-");
+  POPUP->AddItem("&Export...", kExportItem);
   if (TOOLCONTROL != 0) {
     POPUP->AddItem("-");
     POPUP->RegisterMimicItem(POPUP->AddItem("!&Toolbox"), TOOLCONTROL, false);
@@ -38,8 +46,8 @@ void BrowseManager::addPopupItems() {
 void BrowseManager::ArmAlertKeys() {
   if (window() == 0) return;
   addPopupItems();
-  for (const int key :
-       {ui::key::kDoubleClick, ui::key::kRightButtonUp, ui::key::kInsert, kCtrlEnter, ui::key::kDelete})
+  for (const int key : {ui::key::kDoubleClick, ui::key::kRightButtonUp, ui::key::kInsert, kCtrlEnter,
+                        ui::key::kDelete, kCtrlE})
     engine().alertControlKey(window(), LISTCONTROL, key);
   for (SortOrder& order : SORT) {
     if (order.LOCATOR != nullptr) order.LOCATOR->ArmAlertKeys(window(), LISTCONTROL);
@@ -135,6 +143,7 @@ Level BrowseManager::OnKey(int key_code) {
     case ui::key::kInsert:
       if (INSERTCONTROL != 0) Ask(kRequestInsert);
       return kLevelBenign;
+    case kCtrlE: Export(); return kLevelBenign;
     case ui::key::kDelete:
       if (rows && DELETECONTROL != 0)
         engine().postEvent(window(), ui::Event{ui::event::kAccepted, DELETECONTROL, window(), 0, 0});
@@ -163,7 +172,7 @@ void BrowseManager::OnNewSelection(const ui::Event& event) {
   LASTCHOICE = CURRENTCHOICE;
   CopyListToRecord();
   updateThumb();
-  if (event.key == ui::key::kRightButtonUp && POPUP != nullptr) POPUP->Ask();
+  if (event.key == ui::key::kRightButtonUp && POPUP != nullptr && POPUP->Ask() == kExportItem) Export();
 }
 
 void BrowseManager::OnScroll(ui::EventCode event) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "framework/browse/popup_menu.h"
 #include "framework/driver_calls.h"
 #include "runtime/values/field_value.h"
 #include "ui/list_format.h"
@@ -51,6 +52,7 @@ void BrowseManager::Kill() {
   }
   LISTQUEUE.clear();
   Q = nullptr;
+  if (own_popup_ != nullptr) own_popup_->Kill();
   ViewManager::Kill();
 }
 

@@ -17,15 +17,18 @@
 //
 // Keys on the list: Insert (45) asks for an insert, Ctrl+Enter (525) and a double click (5) for a
 // change (a double click selects while SELECTING), Delete (46) presses the delete button, a right
-// click (130) selects the row under the mouse and opens the popup menu; any other key goes to
+// click (130) selects the row under the mouse and opens the popup menu, Ctrl+E exports the list
+// (as the popup's "Экспорт…" does); any other key goes to
 // the current order's locator. What a browse needs of its popup menu, query and edit-in-place
-// objects (POPUP, QUERY, EDITLIST, null when the browse has none): the popup's items added at
+// objects (POPUP, QUERY, EDITLIST, null when the browse has none; without a POPUP the browse makes
+// a menu of its own): the popup's items added at
 // initialisation and Ask on a right click, the query's Ask and filter text on the query button,
 // the edit-in-place's editing of the selected row when there is no ASKPROCEDURE.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +36,7 @@
 #include "framework/browse/locators.h"
 #include "framework/browse/step_objects.h"
 #include "framework/browse/view_manager.h"
+#include "framework/export/list_export.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_controller.h"
 
@@ -117,6 +121,9 @@ class BrowseManager : public ViewManager, public RegisteredBrowse {
   // the response.
   std::uint8_t Ask(std::uint8_t request);
   void CopyListToRecord();
+  // "Экспорт…" (the popup menu's item, Ctrl+E): every row of the view into a file the clerk
+  // chooses; the page shown is read again afterwards.
+  ExportOutcome Export();
   // Reads the selected row's record again from its file, watched, so that a change another
   // station made meanwhile is seen (and a change made after it is refused with 89). False when
   // the record is gone.
@@ -223,6 +230,9 @@ class BrowseManager : public ViewManager, public RegisteredBrowse {
   std::uint8_t editRow(std::uint8_t request);
 
   bool popup_ready_ = false;
+  // The menu of a browse whose window gave it none, so that every list offers its actions and
+  // "Экспорт…" on the right mouse button.
+  std::unique_ptr<PopupMenu> own_popup_;
   std::vector<std::size_t> limits_set_for_;  // orders whose thumb limits were read
   std::string limits_filter_;                // the filter the limits were read under
   int navigation_ = 0;                       // the VCRREQUEST of a window without its own

@@ -3,10 +3,13 @@
 // ask its form for an insert, change or delete, and what other stations do meanwhile.
 #include "framework/browse/browse_manager.h"
 
+#include <filesystem>
+#include <fstream>
 #include <source_location>
 
 #include "framework/browse/popup_menu.h"
 #include "framework/browse/query_by_example.h"
+#include "framework/export/xlsx_read_back.h"
 #include "framework/window/window_test_support.h"
 
 namespace veltrano::framework {
@@ -492,6 +495,61 @@ TEST_F(BrowseTest, AHiddenListFillsWhenItShowsAndAWholeFileListMovesOnlyItsSelec
   EXPECT_EQ(selectedRow(), 31);
   EXPECT_EQ(page().size(), 31u);
   finish();
+}
+
+TEST_F(BrowseTest, ExportWritesEveryRowTheViewSelectsAndKeepsThePage) {
+  addCards(40);
+  // No popup of its own: the browse makes one, with "Экспорт…".
+  setup.locator = ListSetup::Locate::kFiltered;
+  const std::filesystem::path directory = disk.directory() / "export";
+  std::filesystem::create_directories(directory);
+  struct Case {
+    const char* typed;  // into the filtered locator first
+    std::string file;
+    bool from_menu;  // else Ctrl+E
+  };
+  for (const Case& c : {Case{"", "all.csv", false}, Case{"Б", "b.xlsx", true}}) {
+    SCOPED_TRACE(c.file);
+    start();
+    if (*c.typed != '\0') typeOnList(c.typed);
+    const Strings shown = page();
+    std::vector<std::string> expected;
+    for (const std::string& utf8 : staff.column(disk, "STF:FAM_KEY", "STF:FAM")) {
+      if (utf8.rfind(c.typed, 0) == 0) expected.push_back(utf8 + ";" + utf8.substr(utf8.find("ов") + 4));
+    }
+    ASSERT_GT(expected.size(), 1u);
+    const std::string path = (directory / c.file).string();
+    engine.queueFileDialogAnswer(path);
+    if (c.from_menu) {
+      engine.queuePopupChoice("&Export...");
+      ASSERT_TRUE(engine.userRightClicks(window, kList, 1));
+      ASSERT_TRUE(thread->idle(window));
+    } else {
+      key(ui::key::kControl + 'E');
+    }
+    std::vector<std::string> lines;
+    if (c.from_menu) {
+      for (std::string line : testing::readXlsxBack(path)) {
+        if (line.rfind("s:", 0) != 0) continue;
+        std::erase(line, ' ');
+        for (const char* mark : {"s:", "n:"}) {
+          for (std::size_t at = line.find(mark); at != std::string::npos; at = line.find(mark))
+            line.erase(at, 2);
+        }
+        lines.push_back(line);
+      }
+    } else {
+      std::ifstream in(path, std::ios::binary);
+      for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
+      ASSERT_FALSE(lines.empty());
+      lines.front().erase(0, 3);  // the byte-order mark
+    }
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), c.from_menu ? "Фамилия;Таб.№" : "Фамилия;Таб. №");
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), expected);
+    EXPECT_EQ(page(), shown) << "the page the clerk saw is back";
+    finish();
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ constexpr std::array kPopupTexts{
     Translation{"&Print", "&Печать"},
     Translation{"&Query", "&Запрос"},
     Translation{"&Select", "&Выбрать"},
+    Translation{"&Export...", "&Экспорт…"},
     Translation{"&Toolbox", "&Панель действий"},
     Translation{"Browse Actions", "Действия со списком"},
     // The "Example values" window.

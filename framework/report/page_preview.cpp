@@ -6,6 +6,8 @@
 #include "framework/report/described_controls.h"
 #include "framework/report/preview_dialogs.h"
 #include "framework/report/report_printer.h"
+#include "framework/report/report_save.h"
+#include "platform/codepage.h"
 
 namespace veltrano::framework {
 namespace {
@@ -100,7 +102,8 @@ void PagePreview::describe() {
         item(static_cast<ui::ControlId>(kMenuZoom + static_cast<int>(index)), ZOOMQUEUE[index].MENUTEXT));
   }
   window.menu = {
-      submenu("&File", {item(kMenuPrint, "&Print"), separator(), item(kMenuExit, "E&xit")}),
+      submenu("&File", {item(kMenuPrint, "&Print"), item(kMenuSaveAs, "Save &As..."), separator(),
+                        item(kMenuExit, "E&xit")}),
       submenu("&View",
               {item(kMenuNext, "&Next Page(s)"), item(kMenuPrevious, "&Previous Page(s)"), separator(),
                item(kMenuJump, "&Jump to a page"), item(kMenuChangeDisplay, "&Change Display")}),
@@ -228,6 +231,17 @@ bool PagePreview::Print() {
   return true;
 }
 
+bool PagePreview::SaveAs() {
+  if (pages_ == nullptr) return false;
+  const std::optional<ExportTarget> target = askExportTarget(platform::ru("Сохранить как: ") + pages_->title);
+  if (!target) return false;
+  if (std::optional<std::string> failure = saveReport(*pages_, *target)) {
+    tellExportFailure(*failure);
+    return false;
+  }
+  return true;
+}
+
 Level PagePreview::OnAccepted(const ui::Event& event) {
   const ui::ControlId id = event.control;
   if (id >= kMenuZoom && id < kMenuZoom + static_cast<int>(ZOOMQUEUE.size())) {
@@ -238,6 +252,7 @@ Level PagePreview::OnAccepted(const ui::Event& event) {
   switch (id) {
     case kMenuPrint:
     case kPrintButton: Print(); return kLevelBenign;
+    case kMenuSaveAs: SaveAs(); return kLevelBenign;
     case kMenuExit:
     case kExitButton:
       PRINTOK = 0;

@@ -44,6 +44,7 @@ enum : ui::ControlId {
   kMenuPrevious,
   kMenuJump,
   kMenuChangeDisplay,
+  kMenuSaveAs,
   kMenuZoom = 110,  // one item per entry of the zoom table, in its order
 };
 }  // namespace preview
@@ -72,6 +73,9 @@ class PagePreview : public WindowController {
   void ShowPages();
   // Prints through the printer dialog; true when the pages went to the printer.
   bool Print();
+  // "Сохранить как…": the pages as PDF, or the detail lines as CSV or a workbook, into a file
+  // chosen in the save dialog; true when written. A failure is shown and the preview stays.
+  bool SaveAs();
   void SetZoom(std::size_t index);
   void GotoPage(int page);
   int PageCount() const { return static_cast<int>(IMAGEQUEUE.size()); }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
+#include "framework/export/xlsx_read_back.h"
 #include "framework/report/report_printer.h"
 #include "framework/report/report_texts.h"
 #include "framework/window/window_test_support.h"
@@ -179,6 +182,40 @@ TEST_F(PagePreviewTest, AOnePageReportHasNoPageRangeAndExitDoesNotPrint) {
   ASSERT_TRUE(engine.userPresses(window, kExitButton));
   EXPECT_EQ(procedure.response(), 2);
   EXPECT_TRUE(output.printed().empty());
+}
+
+TEST_F(PagePreviewTest, SaveAsWritesTheReportInTheFormatOfTheNameAndTellsAFailure) {
+  ui::report::ReportPages pages = reportOf(3);
+  PagePreview preview;
+  preview.TRANSLATOR = &translator;
+  ProcedureThread procedure(engine,
+                            [&] { return static_cast<std::uint8_t>(preview.Display(pages) ? 1 : 2); });
+  ui::WindowId window = procedure.window(kPreviewSection);
+  ASSERT_NE(window, 0u);
+  const std::string csv = (directory / "list.csv").string();
+  const std::string xlsx = (directory / "list.xlsx").string();
+  const std::string pdf = (directory / "list.pdf").string();
+  const std::string nowhere = (directory / "missing" / "list.csv").string();
+  for (const std::string& path : {csv, xlsx, pdf, nowhere}) {
+    engine.queueFileDialogAnswer(path);
+    act(procedure, window, [&] { return engine.userPresses(window, kMenuSaveAs); });
+  }
+  std::ifstream in(csv, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(),
+            "\xEF\xBB\xBF"
+            "№;Фамилия И.О.\r\n1;Иванов 1\r\n2;Иванов 2\r\n3;Иванов 3\r\n");
+  const std::vector<std::string> rows = testing::readXlsxBack(xlsx);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[2], "s:№;s:Фамилия И.О.");
+  EXPECT_EQ(rows[5], "s:3;s:Иванов 3");
+  ASSERT_EQ(output.writtenFiles().size(), 1u) << "the pages themselves go to the PDF";
+  EXPECT_TRUE(std::filesystem::exists(pdf));
+  ASSERT_EQ(engine.shownMessageBoxes().size(), 1u);
+  EXPECT_EQ(engine.shownMessageBoxes()[0].text.rfind(ru("Не удалось записать файл ") + nowhere, 0), 0u);
+  ASSERT_TRUE(engine.userPresses(window, kExitButton));
+  EXPECT_EQ(procedure.response(), 2);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ constexpr std::array kReportTexts{
     Translation{"&File", "&Файл"},
     Translation{"&Print", "&Печать"},
     Translation{"Print the report", "Напечатать отчёт"},
+    Translation{"Save &As...", "Сохранить &как…"},
     Translation{"E&xit", "В&ыход"},
     Translation{"Exit without printing the report", "Выйти, не печатая отчёт"},
     Translation{"&View", "&Вид"},

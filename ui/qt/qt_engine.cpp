@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QThread>
 #include <future>
 #include <map>
@@ -197,15 +198,46 @@ unsigned QtEngine::messageBox(const MessageBoxRequest& request) {
 }
 
 std::optional<std::string> QtEngine::fileOpenDialog(const FileDialogRequest& request) {
+  return fileDialog(request, false);
+}
+
+std::optional<std::string> QtEngine::fileSaveDialog(const FileDialogRequest& request) {
+  return fileDialog(request, true);
+}
+
+std::optional<std::string> QtEngine::fileDialog(const FileDialogRequest& request, bool save) {
   using Answer = std::optional<std::string>;
   return impl_->ask<Answer>(
-      [this, request](std::shared_ptr<std::promise<Answer>> promise) {
+      [this, request, save](std::shared_ptr<std::promise<Answer>> promise) {
         auto* dialog = new QFileDialog(impl_->dialogParent(), toQt(request.title), toQt(request.initial_path),
                                        qtFilter(request.filter));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setFileMode(QFileDialog::ExistingFile);
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setWindowModality(Qt::WindowModal);
+        dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+        dialog->setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+        dialog->setLabelText(QFileDialog::FileType, QStringLiteral("Тип файла:"));
+        dialog->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+        if (save) {
+          dialog->setAcceptMode(QFileDialog::AcceptSave);
+          dialog->setFileMode(QFileDialog::AnyFile);
+          dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
+          // A name typed without an extension takes the chosen type's.
+          auto suffixOf = [](const QString& filter) {
+            const qsizetype star = filter.indexOf(QStringLiteral("*."));
+            if (star < 0) return QString();
+            QString suffix = filter.mid(star + 2);
+            const qsizetype end = suffix.indexOf(QRegularExpression(QStringLiteral("[ ;)]")));
+            return end < 0 ? suffix : suffix.left(end);
+          };
+          dialog->setDefaultSuffix(suffixOf(dialog->selectedNameFilter()));
+          QObject::connect(
+              dialog, &QFileDialog::filterSelected, dialog,
+              [dialog, suffixOf](const QString& filter) { dialog->setDefaultSuffix(suffixOf(filter)); });
+        } else {
+          dialog->setFileMode(QFileDialog::ExistingFile);
+          dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
+        }
         auto answered = std::make_shared<bool>(false);
         QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
                          [promise, answered](const QString& path) {

@@ -30,6 +30,7 @@ class QtEngine : public MemoryEngine {
 
   unsigned messageBox(const MessageBoxRequest& request) override;
   std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) override;
+  std::optional<std::string> fileSaveDialog(const FileDialogRequest& request) override;
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) override;
   void beep(WindowId window) override;
   bool setWaitCursor(WindowId window, bool waiting) override;
@@ -46,6 +47,8 @@ class QtEngine : public MemoryEngine {
   void frameArranged(WindowId frame, FrameArrangement how) override;
 
  private:
+  std::optional<std::string> fileDialog(const FileDialogRequest& request, bool save);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -300,6 +300,7 @@ TEST(QtKeys, KeysAreNumberedAsTheEngineAlertsThem) {
   EXPECT_EQ(engineKeyCode(0, Qt::NoModifier, QStringLiteral("Ж")), 0xC6);
   EXPECT_EQ(engineKeyCode(0, Qt::ShiftModifier, QStringLiteral("A")), 'A');
   EXPECT_EQ(engineKeyCode(Qt::Key_Shift, Qt::ShiftModifier, {}), 0);
+  EXPECT_EQ(engineKeyCode(Qt::Key_E, Qt::ControlModifier, QString(QChar(5))), 'E' + key::kControl);
 }
 
 }  // namespace

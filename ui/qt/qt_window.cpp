@@ -109,7 +109,11 @@ int engineKeyCode(int qt_key, Qt::KeyboardModifiers modifiers, const QString& te
       case Qt::Key_Delete: code = key::kDelete; break;
       case Qt::Key_Insert: code = key::kInsert; break;
       default:
-        if (text.size() == 1 && text[0].isPrint()) {
+        // A letter with Ctrl carries a control character as its text: the letter is the key.
+        if (modifiers & Qt::ControlModifier && qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z) {
+          code = qt_key;
+          printable = true;
+        } else if (text.size() == 1 && text[0].isPrint()) {
           std::string byte = fromQt(text);
           if (byte.size() == 1) code = static_cast<unsigned char>(byte[0]);
           printable = true;

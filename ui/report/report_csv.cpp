@@ -40,7 +40,9 @@ void appendCell(std::string& out, std::string_view cell) {
   out += '"';
 }
 
-void appendRow(std::string& out, const std::vector<std::string>& cells) {
+}  // namespace
+
+void appendCsvRow(std::string& out, const std::vector<std::string>& cells) {
   for (std::size_t cell = 0; cell < cells.size(); ++cell) {
     if (cell > 0) out += ';';
     appendCell(out, cells[cell]);
@@ -48,12 +50,10 @@ void appendRow(std::string& out, const std::vector<std::string>& cells) {
   out += "\r\n";
 }
 
-}  // namespace
-
 std::string csvText(const ReportPages& report) {
-  std::string out = "\xEF\xBB\xBF";
-  appendRow(out, report.column_titles);
-  for (const std::vector<std::string>& row : report.detail_rows) appendRow(out, row);
+  std::string out(kCsvByteOrderMark);
+  appendCsvRow(out, report.column_titles);
+  for (const std::vector<std::string>& row : report.detail_rows) appendCsvRow(out, row);
   return out;
 }
 

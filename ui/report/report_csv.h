@@ -6,10 +6,19 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "ui/report/report_layout.h"
 
 namespace veltrano::ui::report {
+
+// The byte-order mark a spreadsheet needs to read the file as UTF-8.
+inline constexpr std::string_view kCsvByteOrderMark = "\xEF\xBB\xBF";
+
+// One line of the file: the cells (code page 1251) in UTF-8, separated by semicolons, quoted
+// where needed, ended by CR LF.
+void appendCsvRow(std::string& out, const std::vector<std::string>& cells);
 
 // The file's bytes.
 std::string csvText(const ReportPages& report);

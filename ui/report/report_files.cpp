@@ -5,16 +5,12 @@
 #include "platform/os_error.h"
 
 namespace veltrano::ui::report {
-namespace {
-
-std::string failure(const std::string& path, int error) {
+std::string fileWriteFailure(const std::string& path, int error) {
   std::string text = platform::ru("Не удалось записать файл ") + path;
   std::string_view reason = platform::osErrorText(error);
   if (!reason.empty()) text += ": " + std::string(reason);
   return text;
 }
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
   int error = 0;
@@ -32,14 +28,14 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) 
 std::optional<std::string> writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   int error = 0;
   if (path.empty() || platform::fileSystem().isDirectory(path))
-    return failure(path, platform::kOsAccessDenied);
+    return fileWriteFailure(path, platform::kOsAccessDenied);
   auto file =
       platform::fileSystem().open(path, platform::Access::ReadWrite, platform::Creation::Truncate, &error);
-  if (file == nullptr) return failure(path, error);
+  if (file == nullptr) return fileWriteFailure(path, error);
   platform::IoResult written = file->write(0, bytes);
-  if (written.error != 0) return failure(path, written.error);
-  if (written.bytes != bytes.size()) return failure(path, platform::kOsDiskFull);
-  if (int synced = file->sync(); synced != 0) return failure(path, synced);
+  if (written.error != 0) return fileWriteFailure(path, written.error);
+  if (written.bytes != bytes.size()) return fileWriteFailure(path, platform::kOsDiskFull);
+  if (int synced = file->sync(); synced != 0) return fileWriteFailure(path, synced);
   return std::nullopt;
 }
 
