@@ -36,6 +36,8 @@ class HeadlessEngine : public MemoryEngine {
   unsigned messageBox(const MessageBoxRequest& request) override;
   std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) override;
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) override;
+  // Answered from the file dialogs' queue, and shown among them.
+  std::optional<std::string> directoryDialog(const FileDialogRequest& request) override;
   int popupMenu(WindowId window, const std::string& text) override;
 
   void queueMessageBoxAnswer(unsigned button);

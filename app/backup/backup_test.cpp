@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/backup/backup_procedure.h"
 #include "app/dictionary/record_access.h"
 #include "app/history/card_history.h"
+#include "platform/codepage.h"
 #include "platform/directory_entries.h"
 #include "platform/fault_injection.h"
 #include "runtime/datetime/char_tables.h"
@@ -190,6 +192,20 @@ TEST_F(BackupTest, AFullDiskOrAFailedWriteLeavesNoBackupAndARestoreOnlyGoesIntoA
   faults.clearFaults();
   EXPECT_FALSE(full.ok);
   EXPECT_EQ(namesIn(root_ / "empty"), std::vector<std::string>{}) << "a failed restore leaves nothing behind";
+}
+
+TEST_F(BackupTest, TheMenusBackupGoesWhereTheClerkChoseAndSaysSo) {
+  engine_.queueFileDialogAnswer(std::nullopt);
+  EXPECT_EQ(runBackupProcedure(data_.string()), framework::kResponseCancelled);
+  EXPECT_TRUE(engine_.shownMessageBoxes().empty()) << "a cancelled choice makes nothing";
+  fs::create_directories(root_ / "chosen");
+  engine_.queueFileDialogAnswer(platform::cp1251FromUtf8((root_ / "chosen").string()));
+  EXPECT_EQ(runBackupProcedure(data_.string()), framework::kResponseCompleted);
+  ASSERT_EQ(engine_.shownMessageBoxes().size(), 1u);
+  const std::vector<std::string> made = namesIn(root_ / "chosen");
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_NE(engine_.shownMessageBoxes()[0].text.find(made[0]), std::string::npos);
+  EXPECT_TRUE(fs::exists(root_ / "chosen" / made[0] / std::string(kManifestName)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/program/application_procedures.h"
 
+#include "app/backup/backup_procedure.h"
 #include "app/card/card_procedures.h"
 #include "app/history/history_install.h"
 #include "app/reference/reference_procedures.h"
@@ -13,6 +14,7 @@ void registerApplicationProcedures(Application& application) {
   reference::registerReferenceProcedures(application);
   reports::registerReportProcedures(application);
   card::registerCardProcedures(application);
+  backup::registerBackupProcedure(application.procedures);
 }
 
 }  // namespace veltrano::app
