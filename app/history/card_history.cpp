@@ -104,6 +104,15 @@ std::vector<FieldChange> changedFields(const storage::DeclaredFile& file,
     // A group's bytes are its members', and an overlay's those of the field it lies over.
     if (field.type == TypeCode::Group || field.overlay) continue;
     for (std::uint32_t element = 0; element < field.elementCount(); ++element) {
+      // Most fields of a rewrite are as they were: their bytes tell without making texts.
+      const std::size_t at =
+          field.offset + element * (field.element_size == 0 ? field.size : field.element_size);
+      const std::size_t width = field.element_size == 0 ? field.size : field.element_size;
+      if (!before.empty() && !after.empty() &&
+          std::equal(before.begin() + static_cast<std::ptrdiff_t>(at),
+                     before.begin() + static_cast<std::ptrdiff_t>(at + width),
+                     after.begin() + static_cast<std::ptrdiff_t>(at)))
+        continue;
       std::string old_value = before.empty() ? std::string() : valueText(field, before, element);
       std::string new_value = after.empty() ? std::string() : valueText(field, after, element);
       if (old_value != new_value)
