@@ -3,8 +3,9 @@
 // code page) but with one instance for the whole program: the history is only ever added to
 // inside one change, or read through at once.
 //
-// One record per change: its number (growing by one with every change, the order of the
-// history), the date and time, the station and the operating-system user that made it, the file
+// One record per change: its number (one more than the highest the station saw, the order of
+// the history; two stations changing at the same moment may give theirs the same number), the
+// date and time, the station and the operating-system user that made it, the file
 // and the employee's number, what was done, and in the memo one line per changed field:
 //
 //   label TAB old value TAB new value LF
