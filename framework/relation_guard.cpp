@@ -115,16 +115,26 @@ void RelationGuard::SaveLinkValues() {
   for (Relation& relation : RELATIONS) relation.FIELDS.LeftToSaved();
 }
 
-void RelationGuard::collectFiles(std::vector<storage::FileControlBlock*>& files, bool for_delete) const {
+void RelationGuard::collectFiles(std::vector<storage::FileControlBlock*>& files, bool for_delete,
+                                 bool& history_missing) const {
   if (ME->FILE == nullptr || std::find(files.begin(), files.end(), ME->FILE) != files.end()) return;
   files.push_back(ME->FILE);
+  // A recorded file's changes and their history are one transaction.
+  if (ChangeHistory* history = ME->changeHistory(); history != nullptr) {
+    storage::FileControlBlock* history_file = history->historyFile();
+    if (history_file == nullptr) {
+      history_missing = true;
+    } else if (std::find(files.begin(), files.end(), history_file) == files.end()) {
+      files.push_back(history_file);
+    }
+  }
   for (const Relation& relation : RELATIONS) {
     if (for_delete) {
-      if (relation.DELETEMODE == kModeCascade) relation.FILE->collectFiles(files, true);
+      if (relation.DELETEMODE == kModeCascade) relation.FILE->collectFiles(files, true, history_missing);
       // A cleared child is rewritten, and its rewrite may reach further files.
-      if (relation.DELETEMODE == kModeClear) relation.FILE->collectFiles(files, false);
+      if (relation.DELETEMODE == kModeClear) relation.FILE->collectFiles(files, false, history_missing);
     } else if (relation.UPDATEMODE == kModeClear || relation.UPDATEMODE == kModeCascade) {
-      relation.FILE->collectFiles(files, false);
+      relation.FILE->collectFiles(files, false, history_missing);
     }
   }
 }
@@ -135,10 +145,11 @@ Level RelationGuard::Update(int mode) {
   Level result = kLevelBenign;
   {
     TransactionFrame transaction;
-    if (USELOGOUT != 0) {
+    if (USELOGOUT != 0 || ME->changeHistory() != nullptr) {
       std::vector<storage::FileControlBlock*> files;
-      collectFiles(files, false);
-      if (transaction.begin(files) != 0) {
+      bool history_missing = false;
+      collectFiles(files, false, history_missing);
+      if (history_missing || transaction.begin(files) != 0) {
         ME->Throw(21);
         result = kLevelNotify;
       }
@@ -190,10 +201,11 @@ Level RelationGuard::deleteOnce(const std::string& position) {
   Level result = kLevelBenign;
   {
     TransactionFrame transaction;
-    if (USELOGOUT != 0) {
+    if (USELOGOUT != 0 || ME->changeHistory() != nullptr) {
       std::vector<storage::FileControlBlock*> files;
-      collectFiles(files, true);
-      if (transaction.begin(files) != 0) {
+      bool history_missing = false;
+      collectFiles(files, true, history_missing);
+      if (history_missing || transaction.begin(files) != 0) {
         ME->Throw(21);
         result = kLevelNotify;
       }
@@ -206,7 +218,7 @@ Level RelationGuard::deleteOnce(const std::string& position) {
     }
     if (result == kLevelBenign) result = deleteChildrenOf();
     if (result == kLevelBenign) {
-      if (fileCall(Operation::Delete, *ME->FILE) != 0) {
+      if (ME->RecordChange(Change::kDelete) != 0 || fileCall(Operation::Delete, *ME->FILE) != 0) {
         ME->NoteError(11);
         transaction.rollBack();
         ME->Throw();

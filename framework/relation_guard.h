@@ -98,7 +98,10 @@ class RelationGuard {
   // first of them. `saved_values`: link values from the parent's saved copy, else its current
   // ones. 0 when one was found, 5 when there is none, another level after a failed read.
   Level firstLinked(Relation& relation, bool saved_values);
-  void collectFiles(std::vector<storage::FileControlBlock*>& files, bool for_delete) const;
+  // The files a change reaches, with the history file of each recorded one; `history_missing`
+  // is set when a history file cannot be opened.
+  void collectFiles(std::vector<storage::FileControlBlock*>& files, bool for_delete,
+                    bool& history_missing) const;
 };
 
 }  // namespace veltrano::framework

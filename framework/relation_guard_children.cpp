@@ -118,7 +118,7 @@ Level RelationGuard::DeleteChildren(std::uint8_t mode, Relation& relation) {
     }
     result = deleteChildrenOf();
     if (result != kLevelBenign) break;
-    if (fileCall(Operation::Delete, *ME->FILE) != 0) {
+    if (ME->RecordChange(Change::kDelete) != 0 || fileCall(Operation::Delete, *ME->FILE) != 0) {
       ME->NoteError(11);
       rollBackActive();
       ME->Throw();

@@ -221,19 +221,30 @@ Level TableManager::insertRecord(bool show_errors) {
   if (EnsureFileOpen() != kLevelBenign) return kLevelFatal;
   std::size_t failed_field = 0;
   if (CheckRecord(failed_field) != kLevelBenign) return kLevelNotify;
+  ChangeStep step(*this);
+  if (step.begin() != 0) {
+    NoteError(21);
+    return reportNoted(show_errors);
+  }
   int code = 0;
+  bool numbered_here = false;
   if (HASAUTOINC == 0) {
     code = fileCall(Operation::Add, *FILE);
   } else if (SelectThreadState().AUTOINCDONE != 0) {
     code = fileCall(Operation::Put, *FILE);
   } else {
     if (reserveNumber(show_errors) != kLevelBenign) return kLevelNotify;
-    code = 0;
+    numbered_here = true;
   }
+  if (code == 0) code = step.record(Change::kInsert);
+  if (code == 0) code = step.finish();
   if (code == 0) {
     SelectThreadState().AUTOINCDONE = 0;
     return kLevelBenign;
   }
+  // The record the numbering added goes with the rolled-back step: nothing stays reserved.
+  step.rollBack();
+  if (numbered_here) SelectThreadState().AUTOINCDONE = 0;
   if (code == kCreatesDuplicateKey) {
     NoteError(13);
     if (show_errors) {
@@ -258,8 +269,17 @@ Level TableManager::Update(int mode) {
   std::size_t failed_field = 0;
   if (CheckRecord(failed_field) != kLevelBenign) return kLevelNotify;
   const std::string position = CurrentPosition();
-  const int code = fileCall(Operation::Put, *FILE);
+  ChangeStep step(*this);
+  if (step.begin() != 0) {
+    NoteError(21);
+    return mode != 0 ? Throw() : kLevelNotify;
+  }
+  int code = step.rememberStored(position);
+  if (code == 0) code = fileCall(Operation::Put, *FILE);
+  if (code == 0) code = step.record(Change::kUpdate);
+  if (code == 0) code = step.finish();
   if (code == 0) return kLevelBenign;
+  step.rollBack();
   if (code == kRecordChanged) {
     NoteError(mode == 2 ? 7 : 6);
     if (mode != 0) Throw();
@@ -337,6 +357,12 @@ const KeyInfo* TableManager::keyInfo(const storage::KeyDescriptor* key) const {
     if (info.KEY == key) return &info;
   }
   return nullptr;
+}
+
+int TableManager::RecordChange(Change change) {
+  if (change_history_ == nullptr) return 0;
+  if (change == Change::kDelete && SelectThreadState().AUTOINCDONE != 0) return 0;
+  return change_history_->record(*this, change);
 }
 
 std::string TableManager::CurrentPosition() {

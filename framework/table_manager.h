@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/change_history.h"
 #include "framework/error_manager.h"
 #include "framework/field_ref.h"
 #include "framework/level.h"
@@ -129,6 +130,13 @@ class TableManager {
   // the control block is the only instance.
   // REQUIRES: `instances` outlives the manager or is replaced before it ends.
   void SetThreadInstances(ThreadInstances* instances) { thread_instances_ = instances; }
+  // Where every change this manager makes is recorded; null (the default) for none.
+  // REQUIRES: `history` outlives the manager or is replaced before it ends.
+  void SetChangeHistory(ChangeHistory* history) { change_history_ = history; }
+  ChangeHistory* changeHistory() const { return change_history_; }
+  // The history of a change of the current record made outside the manager (a relation guard's
+  // delete): 0 without a history, and for the record an insert reserved but has not made yet.
+  int RecordChange(Change change);
   Level EnsureFileOpen();
   Level Next();
   Level NextQuiet();
@@ -192,6 +200,7 @@ class TableManager {
 
  private:
   ThreadInstances* thread_instances_ = nullptr;
+  ChangeHistory* change_history_ = nullptr;
   std::int32_t next_buffer_id_ = 0;
   std::int32_t next_saved_id_ = 0;
 };

@@ -50,6 +50,13 @@ void TransactionFrame::rollBack() {
   fileCall(storage::Operation::Rollback, *file_);
 }
 
+bool transactionRunning() {
+  for (const TransactionFrame* frame = innermostFrame(); frame != nullptr; frame = frame->outer()) {
+    if (frame->active()) return true;
+  }
+  return false;
+}
+
 void rollBackActive() {
   if (TransactionFrame* frame = innermostFrame(); frame != nullptr) frame->rollBack();
 }

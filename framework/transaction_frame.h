@@ -26,6 +26,7 @@ class TransactionFrame {
   // ROLLBACK, once; nothing when no transaction is running.
   void rollBack();
   bool active() const { return active_; }
+  const TransactionFrame* outer() const { return outer_; }
 
  private:
   storage::FileControlBlock* file_ = nullptr;
@@ -35,5 +36,7 @@ class TransactionFrame {
 
 // Rolls back the calling thread's innermost running transaction, if there is one.
 void rollBackActive();
+// Whether the calling thread runs a transaction begun through a frame.
+bool transactionRunning();
 
 }  // namespace veltrano::framework

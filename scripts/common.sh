@@ -6,7 +6,7 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 PACKAGES=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
           fonts-dejavu-core poppler-utils librsvg2-bin pandoc xvfb xauth xdotool openbox
-          libxlsxwriter-dev python3-openpyxl)
+          libxlsxwriter-dev python3-openpyxl zlib1g-dev)
 
 step() { printf '\n== %s\n' "$*"; }
 die() { printf '\nFAILED: %s\n' "$*" >&2; exit 1; }

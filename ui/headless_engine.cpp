@@ -48,6 +48,10 @@ std::optional<std::string> HeadlessEngine::fileSaveDialog(const FileDialogReques
   return fileOpenDialog(request);
 }
 
+std::optional<std::string> HeadlessEngine::directoryDialog(const FileDialogRequest& request) {
+  return fileOpenDialog(request);
+}
+
 std::optional<PrinterChoice> HeadlessEngine::printerSetupDialog(const PrinterChoice&) {
   std::lock_guard lock(mutex_);
   ++printer_dialogs_shown_;

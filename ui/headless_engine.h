@@ -38,6 +38,8 @@ class HeadlessEngine : public MemoryEngine {
   // Answered from the same queue as the open dialog, and shown among the file dialogs.
   std::optional<std::string> fileSaveDialog(const FileDialogRequest& request) override;
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) override;
+  // Answered from the file dialogs' queue, and shown among them.
+  std::optional<std::string> directoryDialog(const FileDialogRequest& request) override;
   int popupMenu(WindowId window, const std::string& text) override;
 
   void queueMessageBoxAnswer(unsigned button);

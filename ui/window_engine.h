@@ -193,6 +193,12 @@ class WindowEngine {
     return std::nullopt;
   }
   virtual std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) = 0;
+  // The chosen directory's path (an existing one, or one the user made in the dialog), nothing
+  // when cancelled. `request.filter` is not used.
+  virtual std::optional<std::string> directoryDialog(const FileDialogRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
 
   // Popup menus, combos, entries over list cells and what menu items that act for a control
   // need to know of it.

@@ -3,6 +3,7 @@
 #include "app/card/card_numbers.h"
 #include "app/dictionary/application_globals.h"
 #include "app/dictionary/record_access.h"
+#include "app/history/history_window.h"
 #include "app/reference/selection_lists.h"
 #include "platform/codepage.h"
 
@@ -107,6 +108,11 @@ framework::Level CardForm::OnAccepted(const ui::Event& event) {
   for (const ClearButton& clear : kClearButtons) {
     if (event.control != clear.button) continue;
     withFieldsStored([&] { card.clear(clear.field); });
+    return framework::kLevelBenign;
+  }
+  if (event.control == kCardHistory) {
+    history::showCardHistory(application_.dictionary, card.integer("KAR:NUM"),
+                             card.text("KAR:FAM") + " " + card.text("KAR:NOM") + " " + card.text("KAR:PER"));
     return framework::kLevelBenign;
   }
   const std::span<const ChildListButton> lists = cardChildLists();

@@ -41,6 +41,7 @@ enum : ui::ControlId {
   kCardFirstChildList = 130,  // the eight child-list buttons, in the table's order
   kCardOk = 140,
   kCardCancel,
+  kCardHistory,
   kCardFirstField = 150,
 };
 

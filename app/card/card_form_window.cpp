@@ -233,6 +233,11 @@ CardWindow cardWindow(Dictionary& dictionary) {
     control.at.y = std::max(control.at.y, child_buttons_end + 8);
   }
   window.at.height += lowered;
+  // "История изменений" at the left of that row, before "Ввод" in the tab order.
+  const auto ok = std::find_if(window.controls.begin(), window.controls.end(),
+                               [](const ui::ControlDescription& control) { return control.id == kCardOk; });
+  const int row = ok->at.y;
+  window.controls.insert(ok, reference::captionedButton(kCardHistory, "История изменений", 8, row));
 
   // The photograph shows the file the card names.
   framework::FieldBinding photo =

@@ -59,7 +59,9 @@ framework::MessageId deleteRecordsOf(Dictionary& dictionary, const EmployeeFile&
     const int read = framework::fileCall(storage::Operation::Next, declared.file());
     if (read == 33 || (read == 0 && record.integer(file.number) != employee)) return 0;
     if (read != 0) return 1;
-    if (framework::fileCall(storage::Operation::Delete, declared.file()) != 0) return 11;
+    if (dictionary.manager(file.file).RecordChange(framework::Change::kDelete) != 0 ||
+        framework::fileCall(storage::Operation::Delete, declared.file()) != 0)
+      return 11;
   }
 }
 
@@ -73,8 +75,15 @@ framework::Level eraseEmployee(Dictionary& dictionary, std::int64_t employee) {
   OpenFiles files(dictionary);
   if (const framework::Level opened = files.open(); opened != framework::kLevelBenign) return opened;
   framework::TableManager& karta = dictionary.manager("KARTA");
+  // The erase's history goes with it: the history file is one of the transaction's.
+  std::vector<storage::FileControlBlock*> blocks = files.blocks();
+  if (framework::ChangeHistory* history = karta.changeHistory(); history != nullptr) {
+    storage::FileControlBlock* history_file = history->historyFile();
+    if (history_file == nullptr) return karta.Throw(21);
+    blocks.push_back(history_file);
+  }
   framework::TransactionFrame transaction;
-  if (transaction.begin(files.blocks()) != 0) return karta.Throw(21);
+  if (transaction.begin(blocks) != 0) return karta.Throw(21);
   for (const EmployeeFile& file : kEmployeeFiles) {
     if (const framework::MessageId failed = deleteRecordsOf(dictionary, file, employee); failed != 0) {
       framework::TableManager& manager = dictionary.manager(file.file);

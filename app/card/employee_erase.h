@@ -1,7 +1,8 @@
 // Erasing a dismissed employee from the data: the card and every record of that number in the
 // eight child files, in the order KARTA, ATTESTAT, OTPUSK, SERTIFIK, TRUD, RABOTA, POVYSH,
-// SOSTAV, PODGOT, all inside one transaction over the nine files, so that a crash or a failed
-// write leaves either every record or none.
+// SOSTAV, PODGOT, all inside one transaction over the nine files (and the history file, when
+// changes are recorded: the erase keeps its history), so that a crash or a failed write leaves
+// either every record or none.
 #pragma once
 
 #include <cstdint>

@@ -92,6 +92,7 @@ void Dictionary::Init(framework::ErrorManager& errors) {
 
 void Dictionary::Kill() {
   if (!initialised_) return;
+  change_history_.reset();
   for (std::size_t index = guards_.size(); index-- > 0;) guards_[index]->Kill();
   for (std::size_t index = managers_.size(); index-- > 0;) managers_[index]->Kill();
   initialised_ = false;

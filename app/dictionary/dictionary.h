@@ -72,11 +72,17 @@ class Dictionary {
   storage::DeclaredFile& file(std::string_view label) { return files_.file(label); }
   framework::TableManager& manager(std::string_view label);
   framework::RelationGuard& guard(std::string_view label);
+  // Keeps the record of changes that some of the managers write (the card history) for as long
+  // as the managers live: Kill ends it before them.
+  void adoptChangeHistory(std::unique_ptr<framework::ChangeHistory> history) {
+    change_history_ = std::move(history);
+  }
 
  private:
   DictionaryFiles files_;
   std::vector<std::unique_ptr<framework::TableManager>> managers_;
   std::vector<std::unique_ptr<DictionaryGuard>> guards_;
+  std::unique_ptr<framework::ChangeHistory> change_history_;
   bool initialised_ = false;
 };
 

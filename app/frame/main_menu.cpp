@@ -18,6 +18,7 @@ constexpr MainMenuItem kItems[] = {
     // The institution's texts on the reports came later than the menu's numbering: the item
     // takes the first number after it.
     {-52, 1, false, "&Реквизиты учреждения", "", kProcedure, 129},
+    {-61, 1, false, "Резервная &копия…", "", kProcedure, 132},
     {-4, 1, true, "&Выход", "Exit this application", kExit, 0},
     {-5, 0, false, "&Справочники", "", kSubmenu, 0},
     {-6, 1, false, "&Штатное расписание", "", kProcedure, 2},

@@ -102,6 +102,13 @@ const std::vector<Command>& commands() {
       {"eval", "eval [--bind NAME TYPE VALUE]... EXPR   print the value of an expression", evalCommand},
       {"demo", "demo DIR --employees N [--seed S]   the application's files filled with demo data",
        demoCommand},
+      {"history", "history DIR [--employee N]    the change history of the cards, newest first",
+       historyCommand},
+      {"backup",
+       "backup DATADIR DEST [--wait SECONDS]   one consistent copy of the data files: a dated directory\n"
+       "         in DEST, or the archive DEST names when it ends in .tar.gz",
+       backupCommand},
+      {"restore", "restore BACKUP DIR            a backup put back into an empty directory", restoreCommand},
   };
   return table;
 }

@@ -16,5 +16,8 @@ int selectCommand(const CommonOptions& options, std::span<const std::string> arg
 int deleteCommand(const CommonOptions& options, std::span<const std::string> arguments);
 int checkCommand(const CommonOptions& options, std::span<const std::string> arguments);
 int buildCommand(const CommonOptions& options, std::span<const std::string> arguments);
+int historyCommand(const CommonOptions& options, std::span<const std::string> arguments);
+int backupCommand(const CommonOptions& options, std::span<const std::string> arguments);
+int restoreCommand(const CommonOptions& options, std::span<const std::string> arguments);
 
 }  // namespace veltrano::wlk

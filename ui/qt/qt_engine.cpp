@@ -253,6 +253,32 @@ std::optional<std::string> QtEngine::fileDialog(const FileDialogRequest& request
       Answer{});
 }
 
+std::optional<std::string> QtEngine::directoryDialog(const FileDialogRequest& request) {
+  using Answer = std::optional<std::string>;
+  return impl_->ask<Answer>(
+      [this, request](std::shared_ptr<std::promise<Answer>> promise) {
+        auto* dialog =
+            new QFileDialog(impl_->dialogParent(), toQt(request.title), toQt(request.initial_path));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setWindowModality(Qt::WindowModal);
+        auto answered = std::make_shared<bool>(false);
+        QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                         [promise, answered](const QString& path) {
+                           *answered = true;
+                           promise->set_value(fromQt(path));
+                         });
+        QObject::connect(dialog, &QDialog::finished, dialog, [promise, answered](int) {
+          if (!*answered) promise->set_value(std::nullopt);
+          *answered = true;
+        });
+        dialog->open();
+      },
+      Answer{});
+}
+
 std::optional<PrinterChoice> QtEngine::printerSetupDialog(const PrinterChoice& current) {
   using Answer = std::optional<PrinterChoice>;
   return impl_->ask<Answer>(

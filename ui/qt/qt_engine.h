@@ -32,6 +32,7 @@ class QtEngine : public MemoryEngine {
   std::optional<std::string> fileOpenDialog(const FileDialogRequest& request) override;
   std::optional<std::string> fileSaveDialog(const FileDialogRequest& request) override;
   std::optional<PrinterChoice> printerSetupDialog(const PrinterChoice& current) override;
+  std::optional<std::string> directoryDialog(const FileDialogRequest& request) override;
   void beep(WindowId window) override;
   bool setWaitCursor(WindowId window, bool waiting) override;
   int popupMenu(WindowId window, const std::string& text) override;
