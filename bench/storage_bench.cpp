@@ -9,7 +9,9 @@
 //
 // Options: --records N (cards of the bulk load; the other workloads scale with it),
 // --repetitions R (at least 3), --dir D (where the files go; a fresh directory under the
-// system's temporary directory by default, removed at the end). Notes go to standard error.
+// system's temporary directory by default, removed at the end). Notes go to standard error,
+// among them the load average before and after the run, since the machine may be shared.
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,10 +84,37 @@ WorkloadPlan plan(std::size_t records, const CardSet& cards, CardMaker& maker) {
   return plan;
 }
 
-double seconds(const std::function<void()>& work) {
+double processSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+struct Timing {
+  double wall = 0;
+  double cpu = 0;
+  Engine::PageCounts pages;  // during the work
+};
+
+Timing timed(Engine& engine, const std::function<void()>& work) {
+  const Engine::PageCounts pages = engine.pageCounts();
+  const double cpu = processSeconds();
   const auto start = std::chrono::steady_clock::now();
   work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Timing timing;
+  timing.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  timing.cpu = processSeconds() - cpu;
+  const Engine::PageCounts after = engine.pageCounts();
+  timing.pages = {after.hits - pages.hits, after.loads - pages.loads};
+  return timing;
+}
+
+std::string loadAverage() {
+  double loads[3] = {};
+  if (::getloadavg(loads, 3) != 3) return "unknown";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f %.2f %.2f", loads[0], loads[1], loads[2]);
+  return text;
 }
 
 void expect(std::int64_t got, std::int64_t wanted, const std::string& what) {
@@ -98,7 +127,7 @@ const char* const kNames[kWorkloads] = {"bulk_load",      "durable_inserts", "ra
                                         "filtered_count", "update_indexed",  "delete"};
 
 struct Run {
-  std::array<double, kWorkloads> seconds{};
+  std::array<Timing, kWorkloads> workloads{};
   std::uint64_t file_bytes = 0;
 };
 
@@ -108,19 +137,20 @@ Run runAll(Engine& engine, const std::string& directory, const CardSet& cards, c
   Run run;
   const auto total = static_cast<std::int64_t>(plan.bulk + plan.durable);
   engine.start(directory);
-  run.seconds[0] = seconds([&] { engine.bulkLoad(cards, plan); });
-  run.seconds[1] = seconds([&] { engine.durableInserts(cards, plan); });
+  auto& w = run.workloads;
+  w[0] = timed(engine, [&] { engine.bulkLoad(cards, plan); });
+  w[1] = timed(engine, [&] { engine.durableInserts(cards, plan); });
   expect(engine.cardCount(), total, side + " cards after the loads");
   run.file_bytes = engine.fileBytes();
   std::int64_t result = 0;
-  run.seconds[2] = seconds([&] { result = engine.randomReads(plan); });
+  w[2] = timed(engine, [&] { result = engine.randomReads(plan); });
   expect(result, static_cast<std::int64_t>(plan.read_numbers.size()), side + " cards read");
-  run.seconds[3] = seconds([&] { result = engine.orderedScan(); });
+  w[3] = timed(engine, [&] { result = engine.orderedScan(); });
   expect(result, total, side + " cards scanned");
-  run.seconds[4] = seconds([&] { result = engine.countCurrent(); });
+  w[4] = timed(engine, [&] { result = engine.countCurrent(); });
   expect(result, plan.current_cards, side + " current cards counted");
-  run.seconds[5] = seconds([&] { engine.updatePositions(plan); });
-  run.seconds[6] = seconds([&] { engine.deleteCards(plan); });
+  w[5] = timed(engine, [&] { engine.updatePositions(plan); });
+  w[6] = timed(engine, [&] { engine.deleteCards(plan); });
   expect(engine.cardCount(), total - static_cast<std::int64_t>(plan.delete_numbers.size()),
          side + " cards after the deletions");
   engine.finish();
@@ -131,6 +161,22 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t middle = values.size() / 2;
   return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The repetition whose wall time for workload `w` is the median one (the lower middle of an even
+// count), so that the page counts printed belong to the run the time is taken from.
+const Run& medianRun(const std::vector<Run>& runs, std::size_t w) {
+  std::vector<const Run*> sorted;
+  for (const auto& r : runs) sorted.push_back(&r);
+  std::sort(sorted.begin(), sorted.end(),
+            [w](const Run* a, const Run* b) { return a->workloads[w].wall < b->workloads[w].wall; });
+  return *sorted[(sorted.size() - 1) / 2];
+}
+
+double medianOf(const std::vector<Run>& runs, std::size_t w, double Timing::*member) {
+  std::vector<double> values;
+  for (const auto& r : runs) values.push_back(r.workloads[w].*member);
+  return median(values);
 }
 
 int run(const Options& options) {
@@ -162,7 +208,7 @@ int run(const Options& options) {
   std::cerr << "storage_bench: " << workloads.bulk << " cards, " << workloads.durable << " durable inserts, "
             << workloads.reads << " reads, " << workloads.updates << " updates, " << workloads.deletes
             << " deletions, " << workloads.current_cards << " current; " << options.repetitions
-            << " repetitions in " << directory << "\n";
+            << " repetitions in " << directory << "; load average " << loadAverage() << "\n";
 
   std::vector<Run> our_runs, sqlite_runs;
   for (int repetition = 0; repetition < options.repetitions; ++repetition) {
@@ -179,18 +225,20 @@ int run(const Options& options) {
 
   double max_ratio = 0;
   for (std::size_t w = 0; w < kWorkloads; ++w) {
-    std::vector<double> mine, theirs;
-    for (const auto& r : our_runs) mine.push_back(r.seconds[w]);
-    for (const auto& r : sqlite_runs) theirs.push_back(r.seconds[w]);
-    const double a = median(mine), b = median(theirs), ratio = a / b;
+    const double a = medianOf(our_runs, w, &Timing::wall), b = medianOf(sqlite_runs, w, &Timing::wall);
+    const double ratio = a / b;
     max_ratio = std::max(max_ratio, ratio);
-    std::printf("%s\t%.4f\t%.4f\t%.3f\n", kNames[w], a, b, ratio);
+    const Engine::PageCounts& pages = medianRun(our_runs, w).workloads[w].pages;
+    std::printf("%s\t%.4f\t%.4f\t%.3f\t%.4f\t%.4f\t%llu\t%llu\n", kNames[w], a, b, ratio,
+                medianOf(our_runs, w, &Timing::cpu), medianOf(sqlite_runs, w, &Timing::cpu),
+                static_cast<unsigned long long>(pages.loads), static_cast<unsigned long long>(pages.hits));
   }
   const auto our_bytes = our_runs.back().file_bytes, sqlite_bytes = sqlite_runs.back().file_bytes;
   std::printf("file_size\t%llu\t%llu\t%.3f\n", static_cast<unsigned long long>(our_bytes),
               static_cast<unsigned long long>(sqlite_bytes),
               static_cast<double>(our_bytes) / static_cast<double>(sqlite_bytes));
   std::printf("max_ratio\t%.3f\n", max_ratio);
+  std::cerr << "storage_bench: load average " << loadAverage() << " at the end\n";
   if (const std::string note = ours->countNote(); !note.empty())
     std::cerr << "storage_bench: " << note << "\n";
   ours.reset();

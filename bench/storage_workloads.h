@@ -66,6 +66,13 @@ class Engine {
   virtual std::int64_t cardCount() = 0;
   // How workload 5 ran, when it is not the view it should be.
   virtual std::string countNote() const { return {}; }
+  // Pages the side's cache has found and has read from the file so far; zero where the side
+  // does not tell.
+  struct PageCounts {
+    std::uint64_t hits = 0;
+    std::uint64_t loads = 0;
+  };
+  virtual PageCounts pageCounts() { return {}; }
 };
 
 // Thrown when a workload does not do what it must (a failed statement, a wrong count).

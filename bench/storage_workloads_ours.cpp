@@ -115,6 +115,13 @@ class OurEngine final : public Engine {
     statement(Operation::Commit, "COMMIT");
   }
 
+  PageCounts pageCounts() override {
+    const auto* state = karta_ != nullptr ? storage::WendlockDriver::stateOf(karta_->file()) : nullptr;
+    if (state == nullptr || !state->file) return {};
+    const storage::CacheCounts counts = state->file->cacheCounts();
+    return {counts.hits, counts.loads};
+  }
+
   std::int64_t cardCount() override {
     const std::int64_t count = storage::fileStatement(Operation::RecordsFile, karta_->file());
     return runtime::errorCode() == 0 ? count : -1;

@@ -90,18 +90,41 @@ bool packBody(std::span<const std::uint8_t> body, std::vector<std::uint8_t>& out
 }
 
 void unpackBody(std::span<const std::uint8_t> packed, std::span<std::uint8_t> body) {
+  // Groups are mostly short (a name between blank paddings): counts below 128 are read inline,
+  // and groups are moved sixteen bytes at a time, without a library call, wherever both buffers
+  // have room for the whole last block. Bytes written past a group's end are overwritten by the
+  // groups after it, which must fill the body to its end.
+  const std::uint8_t* const from = packed.data();
+  std::uint8_t* const to = body.data();
   std::size_t in = 0;
   std::size_t out = 0;
+  auto count = [&](int failure_number) {
+    if (in < packed.size() && from[in] < 0x80) return std::size_t{from[in++]};
+    return takeCount(packed, in, failure_number);
+  };
   for (;;) {
-    const std::size_t literal = takeCount(packed, in, failure::kLiteralOverrun);
+    const std::size_t literal = count(failure::kLiteralOverrun);
     if (literal > body.size() - out || literal > packed.size() - in) fail(failure::kLiteralOverrun);
-    if (literal > 0) std::memcpy(body.data() + out, packed.data() + in, literal);
+    const std::size_t literal_blocks = (literal + 15) / 16 * 16;
+    if (literal_blocks <= packed.size() - in && literal_blocks <= body.size() - out) {
+      for (std::size_t at = 0; at < literal; at += 16) std::memcpy(to + out + at, from + in + at, 16);
+    } else if (literal > 0) {
+      std::memcpy(to + out, from + in, literal);
+    }
     in += literal;
     out += literal;
     if (out == body.size()) return;
-    const std::size_t repeat = takeCount(packed, in, failure::kRepeatOverrun);
+    const std::size_t repeat = count(failure::kRepeatOverrun);
     if (repeat > body.size() - out || (out == 0 && repeat > 0)) fail(failure::kRepeatOverrun);
-    if (repeat > 0) std::memset(body.data() + out, body[out - 1], repeat);
+    const std::size_t repeat_blocks = (repeat + 15) / 16 * 16;
+    if (repeat == 0) continue;
+    if (repeat_blocks <= body.size() - out) {
+      std::uint8_t block[16];
+      std::memset(block, to[out - 1], 16);
+      for (std::size_t at = 0; at < repeat; at += 16) std::memcpy(to + out + at, block, 16);
+    } else {
+      std::memset(to + out, to[out - 1], repeat);
+    }
     out += repeat;
   }
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -29,7 +30,7 @@ struct OperationArguments {
   std::int32_t seconds = 0;            // the forms whose names end in "sec": the wait
   std::uint32_t access_mode = 0;       // OPEN and SHARE
   std::int32_t count = 0;              // SKIP
-  std::string text;                    // SEND, COPY, RENAME, BUILDdyn…, properties; a position for RESET/REGET
+  std::string text;  // SEND, COPY, RENAME, BUILDdyn…, properties; a position for RESET/REGET
   std::vector<FileControlBlock*> files;  // LOGOUT: the files of the transaction
   // The string result of NAME, POSITIONfile/key, SEND, GET_PROPERTY, GETPROPERTYkey. The
   // file-statement layer of the runtime pushes it onto the string stack.
@@ -46,14 +47,36 @@ struct OperationResult {
 
 // What a driver announces about itself.
 struct DriverRegistration {
-  std::string name;          // up to 20 characters, e.g. "WENDLOCK"
-  std::string library;       // up to 12 characters; unused when the driver is built in
-  std::string notice;        // up to 40 characters
-  std::string description;   // up to 30 characters, e.g. "Wendlock (WLK)"
+  std::string name;                       // up to 20 characters, e.g. "WENDLOCK"
+  std::string library;                    // up to 12 characters; unused when the driver is built in
+  std::string notice;                     // up to 40 characters
+  std::string description;                // up to 30 characters, e.g. "Wendlock (WLK)"
   std::array<std::uint8_t, 60> limits{};  // driver constants; the largest record size among them
   std::vector<std::uint8_t> operations;   // supported operation codes, in the driver's order
   std::vector<std::uint8_t> field_types;  // supported field type codes
   std::string server_library;             // unused
+};
+
+// A count of the records of an open file that pass a test, made by the driver on the records
+// where they are stored: for each record only the parts of the record buffer that the test reads
+// are filled in (converted as a read converts them) before the test runs, so a record the test
+// needs one field of costs that field, not a whole read. It runs in steps of a given number of
+// records, between which the caller may let other stations in (ReadRun); the record buffer is
+// left as it was before the count.
+struct RecordScan {
+  // Asked for. With `key`, the records that key holds (an OPT key leaves out the records whose
+  // components are all empty, a key not yet built those it does not cover); else every record.
+  const KeyDescriptor* key = nullptr;
+  struct Part {
+    std::uint32_t offset;
+    std::uint32_t size;
+  };
+  std::vector<Part> reads;     // the parts of the record buffer the test reads
+  std::function<bool()> test;  // true for a record that passes
+  // Kept by the driver from step to step.
+  std::int64_t passed = 0;
+  bool done = false;
+  std::vector<std::uint8_t> resume;  // where the next step starts; empty at the first
 };
 
 // A run of reads that share one operation lock (Driver::holdReads); ends when destroyed.
@@ -86,6 +109,12 @@ class Driver {
     (void)file;
     return nullptr;
   }
+  // One step of a count (see RecordScan): up to `records` more records tested. 80 when the
+  // driver cannot count on stored records; the caller then reads the records one by one.
+  virtual OperationResult scanRecords(FileControlBlock& file, RecordScan& scan, std::size_t records) {
+    (void)file, (void)scan, (void)records;
+    return {80, 0, 0};
+  }
   // Whether tracing is on for the file: only then is an operation timed for its trace line.
   virtual bool traces(FileControlBlock& file) {
     (void)file;
@@ -103,5 +132,10 @@ class Driver {
 // operation's value; BOF and EOF give true when the call fails.
 std::int64_t fileStatement(Operation operation, FileControlBlock& file, OperationArguments& arguments);
 std::int64_t fileStatement(Operation operation, FileControlBlock& file);
+
+// One step of a count on stored records (RecordScan), through the same entry checks as a file
+// statement: 37 for a file not open, 90 for a file that had a storage failure (or has one now),
+// 80 when its driver cannot. Returns the error code, posted as a file statement posts it.
+int scanRecords(FileControlBlock& file, RecordScan& scan, std::size_t records);
 
 }  // namespace veltrano::storage

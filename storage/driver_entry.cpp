@@ -210,4 +210,30 @@ std::int64_t fileStatement(Operation operation, FileControlBlock& file) {
   return fileStatement(operation, file, arguments);
 }
 
+int scanRecords(FileControlBlock& file, RecordScan& scan, std::size_t records) {
+  Outcome outcome;
+  if (file.driver == nullptr) {
+    outcome = {{kUnsupportedFunction, 0, 0}, 0};
+  } else if (file.state && file.state->failure != 0) {
+    outcome = refusedByFailure(*file.state);
+  } else if (!file.state || !file.state->open) {
+    outcome = {{kFileNotOpen, 0, 0}, 0};
+  } else {
+    try {
+      outcome = {file.driver->scanRecords(file, scan, records), 0};
+    } catch (const StorageFailure& failure) {
+      file.state->failure = failure.number();
+      outcome = {{kFileSystemError, 0, 0}, failure.number()};
+    } catch (const std::bad_alloc&) {
+      outcome = {{kInsufficientMemory, 0, 0}, 0};
+    }
+  }
+  if (file.state) {
+    const OperationResult& result = outcome.result;
+    file.state->last_error = result.error == 0 && result.os_error != 0 ? 300 + result.os_error : result.error;
+  }
+  post(file, outcome);
+  return runtime::errorCode();
+}
+
 }  // namespace veltrano::storage

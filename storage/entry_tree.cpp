@@ -12,4 +12,15 @@ void Entry::assign(std::span<const std::uint8_t> key, std::span<const std::uint8
   key_length = key.size();
 }
 
+void EntryTree::scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit) {
+  Entry entry;
+  if (!seek(from, inclusive ? Seek::AtOrAfter : Seek::After, entry)) return;
+  std::vector<std::uint8_t> key;
+  for (;;) {
+    if (!visit(entry.key(), entry.data())) return;
+    key.assign(entry.key().begin(), entry.key().end());
+    if (!seek(key, Seek::After, entry)) return;
+  }
+}
+
 }  // namespace veltrano::storage

@@ -12,6 +12,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -63,6 +64,11 @@ enum class Seek {
   AtOrBefore,  // the last entry whose key is <= the key
 };
 
+// Called for each entry of a scan with its key and data, which stay valid only during the call;
+// returns false to end the scan. It must not change the tree.
+using EntryVisitor =
+    std::function<bool(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data)>;
+
 class EntryTree {
  public:
   virtual ~EntryTree() = default;
@@ -71,6 +77,10 @@ class EntryTree {
   virtual bool find(std::span<const std::uint8_t> key, Entry& out) = 0;
   // The entry nearest to `key` in the given direction; false when there is none.
   virtual bool seek(std::span<const std::uint8_t> key, Seek where, Entry& out) = 0;
+  // Visits the entries in order from the first whose key is >= `from` (> `from` when not
+  // `inclusive`) until the visitor returns false or the tree ends. A scan reads each entry where
+  // it lies, where seek() copies it out and searches for it again from the top.
+  virtual void scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit);
   // Inserts the entry, replacing an entry with the same key.
   // REQUIRES: key.size() + data.size() < 15094 (larger entries are storage failure 824).
   virtual void insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) = 0;

@@ -66,6 +66,27 @@ TEST(MemoryEntryTree, SeekInEveryDirection) {
   EXPECT_FALSE(tree.seek(b({3, 0}), Seek::After, entry));
 }
 
+TEST(MemoryEntryTree, ScanVisitsInOrderFromItsStartUntilTold) {
+  MemoryEntryTree tree;
+  for (const int key : {5, 1, 3, 4, 2}) tree.insert(b({key}), b({key * 10}));
+  struct Case {
+    int from;
+    bool inclusive;
+    std::size_t wanted;
+    std::vector<std::uint8_t> visited;  // key, data, key, data …
+  };
+  for (const Case& test : {Case{3, true, 9, b({3, 30, 4, 40, 5, 50})}, Case{3, false, 9, b({4, 40, 5, 50})},
+                           Case{0, true, 2, b({1, 10, 2, 20})}, Case{5, false, 9, b({})}}) {
+    std::vector<std::uint8_t> visited;
+    tree.scan(b({test.from}), test.inclusive, [&](auto key, auto data) {
+      visited.insert(visited.end(), key.begin(), key.end());
+      visited.insert(visited.end(), data.begin(), data.end());
+      return visited.size() / 2 < test.wanted;
+    });
+    EXPECT_EQ(visited, test.visited) << test.from << " " << test.inclusive;
+  }
+}
+
 TEST(MemoryEntryTree, InsertReplacesAndEraseRemoves) {
   MemoryEntryTree tree;
   tree.insert(b({5}), b({1}));

@@ -27,6 +27,7 @@ CachedPage* PageCache::find(std::uint32_t id) {
 }
 
 void PageCache::use(CachedPage& page) {
+  ++counts_.hits;
   page.use_tick = ++clock_;
   if (page.changed || newest_ == &page) return;
   // Move to the front of the list.
@@ -66,6 +67,7 @@ void PageCache::recycle(std::unique_ptr<CachedPage> page) {
 }
 
 CachedPage& PageCache::addLoaded(std::uint32_t id) {
+  ++counts_.loads;
   auto page = takeSpare();
   page->id = id;
   page->changed = false;
@@ -129,9 +131,12 @@ void PageCache::markAllUnchanged() {
   std::vector<CachedPage*> pages;
   pages.reserve(changed_.size());
   for (auto& [id, page] : changed_) pages.push_back(page.get());
-  const auto latest_first = [](const CachedPage* a, const CachedPage* b) { return a->use_tick > b->use_tick; };
+  const auto latest_first = [](const CachedPage* a, const CachedPage* b) {
+    return a->use_tick > b->use_tick;
+  };
   const std::size_t kept = std::min(pages.size(), kTrimAlways - 1);
-  std::nth_element(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(kept), pages.end(), latest_first);
+  std::nth_element(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(kept), pages.end(),
+                   latest_first);
   std::sort(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(kept), latest_first);
   // Linked oldest first, so that the last used ends at the front; all count as used now.
   for (std::size_t i = kept; i-- > 0;) {

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "storage/cache_counts.h"
 #include "storage/page.h"
 
 namespace veltrano::storage {
@@ -76,6 +77,7 @@ class PageCache {
   std::size_t unchangedCount() const { return lru_count_; }
   std::size_t changedCount() const { return changed_.size(); }
   std::uint64_t clock() const { return clock_; }
+  const CacheCounts& counts() const { return counts_; }
   // The numbers of the changed pages, in no particular order.
   void changedIds(std::vector<std::uint32_t>& out) const;
 
@@ -93,6 +95,7 @@ class PageCache {
   std::unordered_map<std::uint32_t, std::unique_ptr<CachedPage>> changed_;
   std::vector<std::unique_ptr<CachedPage>> spare_;
   std::uint64_t clock_ = 0;
+  CacheCounts counts_;
 };
 
 }  // namespace veltrano::storage

@@ -64,6 +64,7 @@ class PageFile final : public EntryTree {
   // EntryTree.
   bool find(std::span<const std::uint8_t> key, Entry& out) override;
   bool seek(std::span<const std::uint8_t> key, Seek where, Entry& out) override;
+  void scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit) override;
   // Failure 824 for an entry of 15094 bytes or more, 1678 for one that no page of 59 units can
   // hold (longer than 15086 bytes, or a key longer than 15082).
   void insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) override;
@@ -199,6 +200,7 @@ class PageFile final : public EntryTree {
   // Working space, kept so that warm reads allocate nothing.
   std::vector<std::uint8_t> read_buffer_;
   std::vector<std::uint8_t> scratch_;
+  std::vector<std::uint8_t> scan_key_;
   std::vector<std::uint32_t> ids_;
   std::vector<CachedPage*> pages_;
   // The update being written: images bound for the pending area (sorted by home) and the new

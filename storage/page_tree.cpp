@@ -253,6 +253,29 @@ bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
   return true;
 }
 
+void PageFile::scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit) {
+  if (header_.root == kNoPage) return;
+  const CachedPage* leaf = &descend(from, false);
+  std::size_t index = inclusive ? leaf->lowerBound(from) : leaf->upperBound(from);
+  for (;;) {
+    for (; index < leaf->count(); ++index) {
+      const auto key = leaf->key(index);
+      if (!visit(key, leaf->entry(index).subspan(key.size()))) return;
+    }
+    // The next leaf must start after this one ends: one that does not means a damaged tree.
+    const bool checked = leaf->count() > 0;
+    if (checked) {
+      const auto last = leaf->key(leaf->count() - 1);
+      scan_key_.assign(last.begin(), last.end());
+    }
+    if (!stepLeaf(1)) return;
+    leaf = &page(path_.back().id, 0);
+    index = 0;
+    if (checked && leaf->count() > 0 && compareKeys(leaf->key(0), scan_key_) <= 0)
+      fail(failure::kEntriesDoNotFill);
+  }
+}
+
 // ---- Changes ----
 
 void PageFile::insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {

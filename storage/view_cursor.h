@@ -142,6 +142,9 @@ class ViewCursor {
   // walk evaluates can read them (filters and orders name fields; only a bound procedure could).
   class WholeWalk;
   bool callsProcedures() const;
+  // records() on the records where they are stored (RecordScan), for a view of one file whose
+  // filter reads only its fields; nothing when the view or its driver cannot be counted so.
+  std::optional<std::int64_t> countStored(int& error);
 
   runtime::RuntimeView view_;
   std::vector<FileControlBlock*> files_;  // per level

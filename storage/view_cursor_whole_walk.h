@@ -22,16 +22,19 @@ class ViewCursor::WholeWalk {
   WholeWalk(const WholeWalk&) = delete;
   WholeWalk& operator=(const WholeWalk&) = delete;
 
+  static constexpr std::uint64_t kRecordsPerRun = 256;
+
   // After each primary record: lets other stations in now and then.
   void stepped() {
     if (++records_ % kRecordsPerRun != 0) return;
+    letOthersIn();
+  }
+  void letOthersIn() {
     letGo();
     hold();
   }
 
  private:
-  static constexpr std::uint64_t kRecordsPerRun = 256;
-
   void hold() {
     for (FileControlBlock* file : cursor_.files_) {
       if (file->driver == nullptr) continue;

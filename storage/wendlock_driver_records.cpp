@@ -1,6 +1,7 @@
 // The operations of WENDLOCK on an open table: records, reads, sequences, positions, BUILD of an
 // open table and the simple transaction seam.
 #include <algorithm>
+#include <optional>
 
 #include "runtime/values/field_value.h"
 #include "storage/wendlock_driver.h"
@@ -68,6 +69,23 @@ bool changesRecords(Operation operation) {
     case Operation::BuildEvent: return true;
     default: return false;
   }
+}
+
+OperationResult WendlockDriver::scanRecords(FileControlBlock& file, RecordScan& scan, std::size_t records) {
+  WendlockState* state = stateOf(file);
+  if (state == nullptr || !state->open || !state->table) return {37, 0, 0};
+  const int key = keyIndex(file, *state, scan.key);
+  if (scan.key != nullptr && key < 0) return {80, 0, 0};
+  StationFile* station = state->file->station();
+  std::optional<OperationLock> operation_lock;
+  if (station != nullptr) {
+    operation_lock.emplace(station->gate(), false);
+    if (!operation_lock->ok()) return {5, 0, 0};
+  }
+  const bool refreshed = station != nullptr && station->gate().policy() == LockPolicy::Full;
+  if (!refreshed && !state->building && in_transaction_.count(state->file.get()) == 0) state->file->refresh();
+  state->table->scanRecords(key, scan, records, recordOf(file));
+  return {};
 }
 
 OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBlock& file, WendlockState& state,

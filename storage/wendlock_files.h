@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "storage/cache_counts.h"
 #include "storage/entry_tree.h"
 #include "storage/memory_entry_tree.h"
 
@@ -35,6 +36,8 @@ class StorageFile {
   // The locks, sharing and transaction part of a file other stations may open (wendlock_station.h);
   // null for a file only this process sees.
   virtual StationFile* station() { return nullptr; }
+  // The page cache's hits and loads so far (zero for a file kept in memory).
+  virtual CacheCounts cacheCounts() const { return {}; }
 };
 
 struct StorageOpen {

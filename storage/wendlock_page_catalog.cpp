@@ -30,6 +30,7 @@ class PageStorageFile final : public StorageFile {
   void discardChanges() override { file_->discardChanges(); }
   void refresh() override { file_->reloadIfChanged(); }
   StationFile* station() override { return &station_; }
+  CacheCounts cacheCounts() const override { return file_->cache().counts(); }
 
  private:
   std::unique_ptr<PageFile> file_;

@@ -18,6 +18,8 @@
 
 namespace veltrano::storage {
 
+struct RecordScan;
+
 struct TableKeyShape {
   KeyEncoder encoder;
   std::string label;
@@ -104,6 +106,10 @@ class WendlockTable {
   int resetKey(int key, std::string_view position);
   int regetFile(std::string_view position, RecordBuffers buffers);
   int regetKey(int key, std::string_view position, RecordBuffers buffers);
+
+  // One step of a count on stored records (driver.h): up to `records` more of the table's
+  // records in file order, those key `key` holds (-1: all), tested with `buffer` the record buffer.
+  void scanRecords(int key, RecordScan& scan, std::size_t records, std::span<std::uint8_t> buffer);
 
   // Requests for the next read.
   void hold(std::int32_t seconds);
