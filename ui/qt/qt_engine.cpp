@@ -26,6 +26,19 @@
 namespace veltrano::ui::qt {
 namespace {
 
+// The path the clerk chose is the dialog's answer; closing it without one answers nothing.
+void answerWithPath(QFileDialog* dialog, std::shared_ptr<std::promise<std::optional<std::string>>> promise) {
+  auto answered = std::make_shared<bool>(false);
+  QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [promise, answered](const QString& path) {
+    *answered = true;
+    promise->set_value(fromQt(path));
+  });
+  QObject::connect(dialog, &QDialog::finished, dialog, [promise, answered](int) {
+    if (!*answered) promise->set_value(std::nullopt);
+    *answered = true;
+  });
+}
+
 struct ButtonPair {
   unsigned ours;
   QMessageBox::StandardButton theirs;
@@ -238,16 +251,7 @@ std::optional<std::string> QtEngine::fileDialog(const FileDialogRequest& request
           dialog->setFileMode(QFileDialog::ExistingFile);
           dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
         }
-        auto answered = std::make_shared<bool>(false);
-        QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                         [promise, answered](const QString& path) {
-                           *answered = true;
-                           promise->set_value(fromQt(path));
-                         });
-        QObject::connect(dialog, &QDialog::finished, dialog, [promise, answered](int) {
-          if (!*answered) promise->set_value(std::nullopt);
-          *answered = true;
-        });
+        answerWithPath(dialog, promise);
         dialog->open();
       },
       Answer{});
@@ -264,16 +268,7 @@ std::optional<std::string> QtEngine::directoryDialog(const FileDialogRequest& re
         dialog->setOption(QFileDialog::ShowDirsOnly);
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setWindowModality(Qt::WindowModal);
-        auto answered = std::make_shared<bool>(false);
-        QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                         [promise, answered](const QString& path) {
-                           *answered = true;
-                           promise->set_value(fromQt(path));
-                         });
-        QObject::connect(dialog, &QDialog::finished, dialog, [promise, answered](int) {
-          if (!*answered) promise->set_value(std::nullopt);
-          *answered = true;
-        });
+        answerWithPath(dialog, promise);
         dialog->open();
       },
       Answer{});
