@@ -38,7 +38,7 @@ std::unique_ptr<PageFile> PageFile::open(std::string_view path, platform::Creati
     return nullptr;
   }
   std::unique_ptr<PageFile> result(new PageFile(std::move(file), options));
-  const int outcome = result->loadFromDisk();
+  const int outcome = result->loadOnOpen();
   if (error != nullptr) *error = outcome;
   if (outcome != 0) return nullptr;
   return result;
@@ -136,7 +136,39 @@ void PageFile::unlockForWrite() {
 
 // ---- Opening and recovery ----
 
+int PageFile::loadOnOpen() {
+  if (!options_.lock_for_writes) return loadFromDisk();
+  // Another station may be writing the header at this moment, and a read beside a write can see
+  // half of each. Within an operation the station's reader slot keeps writers out; a file being
+  // opened has no station yet, so it takes a free slot of its own (shared, which a read-only
+  // descriptor may take) while it reads the header. Every slot busy means a writer holds the
+  // write lock: then it waits on the first. The slot is let go before any recovery, which waits
+  // for the write lock itself and must not hold a slot a writer is waiting for.
+  std::uint64_t slot = kWriteLockOffset;
+  bool held = false;
+  for (; slot < kWriteLockOffset + kWriteLockLength; ++slot) {
+    held = file_->lock(slot, 1, platform::LockKind::Shared, platform::LockWait::Fail) ==
+           platform::LockOutcome::Granted;
+    if (held) break;
+  }
+  if (!held) {
+    slot = kWriteLockOffset;
+    if (file_->lock(slot, 1, platform::LockKind::Shared, platform::LockWait::Wait) !=
+        platform::LockOutcome::Granted)
+      return platform::kOsAccessDenied;
+  }
+  const int outcome = readDiskHeader();
+  file_->unlock(slot, 1);
+  if (outcome != 0) return outcome;
+  return finishPendingUpdate();
+}
+
 int PageFile::loadFromDisk() {
+  if (const int outcome = readDiskHeader(); outcome != 0) return outcome;
+  return finishPendingUpdate();
+}
+
+int PageFile::readDiskHeader() {
   forgetLeaves();
   pending_copies_.clear();
   int size_error = 0;
@@ -152,6 +184,11 @@ int PageFile::loadFromDisk() {
   FileHeader header;
   if (const int outcome = readHeaderAt0(header); outcome != 0) return outcome;
   seen_at_0_ = disk_header_ = header;
+  return 0;
+}
+
+int PageFile::finishPendingUpdate() {
+  FileHeader header = disk_header_;
   int outcome = 0;
   if (!header.pendingEmpty()) {
     if (!options_.read_only && !lockForWrite()) return platform::kOsAccessDenied;

@@ -129,7 +129,12 @@ class PageFile final : public EntryTree {
   int writeHeaderAt0(const FileHeader& header);
 
   // Opening and recovery.
+  // The header (and size) read at opening under a reader slot of the file's own; then any
+  // pending update finished.
+  int loadOnOpen();
   int loadFromDisk();
+  int readDiskHeader();
+  int finishPendingUpdate();
   int recoverPendingArea(bool ask_hook);
   int rollForward(const PendingArea& area);
   int emptyPendingArea();

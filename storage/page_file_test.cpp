@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "storage/memory_entry_tree.h"
 #include "storage/page_file_testing.h"
@@ -85,6 +88,41 @@ TEST(PageFileOpen, WrongOwnerPasswordIsNotAStorageFile) {
   Entry entry;
   ASSERT_TRUE(file->find(bytesOf("k"), entry));
   EXPECT_EQ(Bytes(entry.data().begin(), entry.data().end()), bytesOf("v"));
+}
+
+// A station writing the header holds the write lock; a station opening the file meanwhile must
+// not read the half-written header (it would take the file for a damaged one) but wait for it.
+TEST(PageFileOpen, OpeningWaitsForTheHeaderAWriterIsWriting) {
+  testing::ScratchDirectory directory;
+  const auto path = directory.file("shared.wlk");
+  {
+    auto file = openFile(path);
+    file->insert(bytesOf("k"), bytesOf("v"));
+    ASSERT_EQ(file->flush(), 0);
+  }
+  const Bytes whole = testing::readWholeFile(path);
+  int error = 0;
+  auto writer = platform::fileSystem().open(path, platform::Access::ReadWrite,
+                                            platform::Creation::OpenExisting, &error);
+  ASSERT_NE(writer, nullptr);
+  ASSERT_EQ(writer->lock(0x80000000, 1023, platform::LockKind::Exclusive, platform::LockWait::Fail),
+            platform::LockOutcome::Granted);
+  const Bytes torn(kFileHeaderBytes, 0);
+  ASSERT_EQ(writer->write(0, torn).error, 0);
+
+  std::promise<int> opened;
+  std::thread opener([&] {
+    int outcome = -1;
+    auto file = PageFile::open(path, platform::Creation::OpenExisting, {}, &outcome);
+    Entry entry;
+    opened.set_value(file != nullptr && file->find(bytesOf("k"), entry) ? 0 : outcome);
+  });
+  auto result = opened.get_future();
+  EXPECT_EQ(result.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+  ASSERT_EQ(writer->write(0, std::span<const std::uint8_t>(whole.data(), kFileHeaderBytes)).error, 0);
+  writer->unlock(0x80000000, 1023);
+  opener.join();
+  EXPECT_EQ(result.get(), 0);
 }
 
 // Entries of every length the tree stores go in, split, move and come back, however many share
