@@ -18,6 +18,7 @@ using Strings = std::vector<std::string>;
 constexpr int kSubdivisions = 3;
 constexpr int kDepartments = 4;
 constexpr int kPositions = 5;
+constexpr int kName = 1;
 
 TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAndFindsThemAgain) {
   std::string reason;
@@ -52,13 +53,16 @@ TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAnd
   ASSERT_TRUE(department);
   EXPECT_EQ(department->column(2), (Strings{"Врач-терапевт"}));
   session->screenshot("05-department-form");
-  session->keys({"shift+Tab", "Return"});  // from the list back to the name, then "Ввод"
+  // The form the position was added from comes back with the focus where the clerk left it.
+  EXPECT_EQ(department->focus, kName);
+  session->keys({"Return"});  // "Ввод"
   ASSERT_TRUE(session->waitUntilClosed("Update the otdelenie File"));
   std::optional<ShownWindow> subdivision = session->waitForWindow("Update the bolnica File");
   ASSERT_TRUE(subdivision);
   EXPECT_EQ(subdivision->column(2), (Strings{"Терапевтическое отделение"}));
-  EXPECT_EQ(subdivision->control(1)->value, "Стационар");
-  session->keys({"shift+Tab", "Return"});
+  EXPECT_EQ(subdivision->control(kName)->value, "Стационар");
+  EXPECT_EQ(subdivision->focus, kName);
+  session->keys({"Return"});
   ASSERT_TRUE(session->waitUntilClosed("Update the bolnica File"));
   session->screenshot("06-staff-schedule-filled");
   session->keys({"Escape"});  // "Закрыть"

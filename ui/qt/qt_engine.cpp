@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPrintDialog>
@@ -74,6 +75,8 @@ struct QtEngine::Impl {
   QObject context;  // lives on the Qt thread; queued work runs in its name
   std::map<WindowId, std::unique_ptr<QtWindow>> windows;  // Qt thread only
   WindowId frame = 0;                                     // Qt thread only
+  // For each child window, the child window that was active when it opened (Qt thread only).
+  std::map<WindowId, WindowId> openers;
 
   std::mutex pending_mutex;
   std::set<WindowId> pending_refresh;
@@ -119,6 +122,10 @@ void QtEngine::windowOpened(WindowId window) {
     QMdiArea* area = nullptr;
     if (auto frame = impl_->windows.find(impl_->frame); frame != impl_->windows.end())
       area = frame->second->mdiArea();
+    if (area != nullptr && area->activeSubWindow() != nullptr && shown->kind == WindowKind::kMdiChild) {
+      QVariant opener = area->activeSubWindow()->property("veltranoWindow");
+      if (opener.isValid()) impl_->openers[window] = static_cast<WindowId>(opener.toUInt());
+    }
     impl_->windows[window] = std::make_unique<QtWindow>(*this, *shown, area);
     if (shown->kind == WindowKind::kFrame) impl_->frame = window;
   });
@@ -129,6 +136,14 @@ void QtEngine::windowClosed(WindowId window) {
     auto found = impl_->windows.find(window);
     if (found == impl_->windows.end()) return;
     found->second->closeForGood();
+    // Left to itself the frame would activate a window of its own choosing (often the first one
+    // opened), and the clerk's next keys would go there: the window this one was opened from
+    // comes back instead, with the focus where its procedure has it.
+    if (auto opener = impl_->openers.find(window); opener != impl_->openers.end()) {
+      auto back = impl_->windows.find(opener->second);
+      if (back != impl_->windows.end() && found->second->isActiveChild()) back->second->comeBack();
+      impl_->openers.erase(opener);
+    }
     impl_->windows.erase(found);
     if (impl_->frame == window) impl_->frame = 0;
   });

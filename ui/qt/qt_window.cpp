@@ -244,6 +244,27 @@ void QtWindow::closeForGood() {
   closing_ = true;
 }
 
+bool QtWindow::isActiveChild() const {
+  auto* child = qobject_cast<QMdiSubWindow*>(top_);
+  return child != nullptr && child->mdiArea() != nullptr && child->mdiArea()->activeSubWindow() == child;
+}
+
+void QtWindow::comeBack() {
+  auto* child = qobject_cast<QMdiSubWindow*>(top_);
+  if (child == nullptr || child->mdiArea() == nullptr || !child->isVisible()) return;
+  child->mdiArea()->setActiveSubWindow(child);
+  // The subwindow gives the focus back to the widget that had it last, which need not be the
+  // control the procedure chose meanwhile.
+  const std::optional<ControlId> focus = engine_.focus(id_);
+  if (!focus) return;
+  auto list = lists_.find(*focus);
+  if (list != lists_.end()) {
+    list->second.table->setFocus();
+  } else if (auto found = controls_.find(*focus); found != controls_.end()) {
+    found->second->setFocus();
+  }
+}
+
 void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
   for (const MenuItem& item : items) {
     if (item.separator) {

@@ -37,6 +37,10 @@ class QtWindow : public QObject {
   QMdiArea* mdiArea() const { return mdi_area_; }
   // Lets the top widget close for real (the procedure closed the window).
   void closeForGood();
+  // Whether this is the frame's active child window.
+  bool isActiveChild() const;
+  // Activates this child window again with the focus on the control the engine gives it.
+  void comeBack();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
