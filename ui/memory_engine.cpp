@@ -655,10 +655,15 @@ std::vector<WindowId> MemoryEngine::openWindows() const {
 std::vector<WindowEngine::ChildWindow> MemoryEngine::childWindows() {
   std::lock_guard lock(mutex_);
   std::vector<ChildWindow> children;
+  std::set<std::thread::id> waiting_threads;
+  for (const auto& [id, window] : windows_) {
+    if (window.waiters > 0 && window.events.empty()) waiting_threads.insert(window.state.owner);
+  }
   // Window numbers grow as windows open, so the map's order is the order opened.
   for (const auto& [id, window] : windows_) {
     if (window.state.kind == WindowKind::kFrame || window.state.owner_window != 0) continue;
-    children.push_back(ChildWindow{id, window.waiters > 0 && window.events.empty()});
+    children.push_back(ChildWindow{id, window.waiters > 0 && window.events.empty(),
+                                   waiting_threads.contains(window.state.owner)});
   }
   return children;
 }

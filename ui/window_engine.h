@@ -171,7 +171,10 @@ class WindowEngine {
   // queued: what the frame needs to close them all when it closes and to see one refuse.
   struct ChildWindow {
     WindowId window = 0;
-    bool waiting = false;
+    bool waiting = false;  // its procedure waits for the clerk in this window
+    // Its procedure's thread waits for the clerk, here or in a window opened from this one on
+    // the same thread (a form run from a list): nothing the clerk did is still being worked on.
+    bool thread_waiting = false;
   };
   virtual std::vector<ChildWindow> childWindows() { return {}; }
 

@@ -14,11 +14,12 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// The staff schedule's lists and the forms' name entry (app/reference/staff_schedule.h).
+// The staff schedule's lists, the forms' name entry and list (app/reference/staff_schedule.h).
 constexpr int kSubdivisions = 3;
 constexpr int kDepartments = 4;
 constexpr int kPositions = 5;
 constexpr int kName = 1;
+constexpr int kFormList = 2;
 
 TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAndFindsThemAgain) {
   std::string reason;
@@ -53,16 +54,17 @@ TEST(StaffScheduleScenario, AClerkAddsASubdivisionWithADepartmentAndAPositionAnd
   ASSERT_TRUE(department);
   EXPECT_EQ(department->column(2), (Strings{"Врач-терапевт"}));
   session->screenshot("05-department-form");
-  // The form the position was added from comes back with the focus where the clerk left it.
-  EXPECT_EQ(department->focus, kName);
-  session->keys({"Return"});  // "Ввод"
+  // The form the position was added from comes back, with the focus on its list as its
+  // procedure puts it after the refill.
+  EXPECT_EQ(department->focus, kFormList);
+  session->keys({"shift+Tab", "Return"});  // from the list back to the name, then "Ввод"
   ASSERT_TRUE(session->waitUntilClosed("Update the otdelenie File"));
   std::optional<ShownWindow> subdivision = session->waitForWindow("Update the bolnica File");
   ASSERT_TRUE(subdivision);
   EXPECT_EQ(subdivision->column(2), (Strings{"Терапевтическое отделение"}));
   EXPECT_EQ(subdivision->control(kName)->value, "Стационар");
-  EXPECT_EQ(subdivision->focus, kName);
-  session->keys({"Return"});
+  EXPECT_EQ(subdivision->focus, kFormList);
+  session->keys({"shift+Tab", "Return"});
   ASSERT_TRUE(session->waitUntilClosed("Update the bolnica File"));
   session->screenshot("06-staff-schedule-filled");
   session->keys({"Escape"});  // "Закрыть"

@@ -1,8 +1,11 @@
 #include "ui/qt/qt_control_glue.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
@@ -25,10 +28,22 @@ class FocusReporter final : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     // The engine's own focus changes reach the widget too: only a move the engine does not know
-    // of is the clerk's.
-    if (event->type() == QEvent::FocusIn && engine_.focus(window_) != control_)
-      engine_.userFocuses(window_, control_);
-    return QObject::eventFilter(watched, event);
+    // of is the clerk's. A child window coming back gets the focus the engine gives it (the
+    // widget the subwindow restores first is not the clerk's choice), and when the focused
+    // widget of a closing child window goes, Qt hands the focus on along the frame's tab chain
+    // into some other child window: that is no clerk's Tab, which stays in the active window.
+    if (event->type() != QEvent::FocusIn || engine_.focus(window_) == control_) return false;
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    for (QObject* up = watched; up != nullptr; up = up->parent()) {
+      auto* child = qobject_cast<QMdiSubWindow*>(up);
+      if (child == nullptr) continue;
+      if (child->property(kComingBack).toBool()) return false;
+      const bool tabbed = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+      if (tabbed && child->mdiArea() != nullptr && child->mdiArea()->activeSubWindow() != child) return false;
+      break;
+    }
+    engine_.userFocuses(window_, control_);
+    return false;
   }
 
  private:

@@ -22,6 +22,9 @@ QString inputMaskFor(std::string_view picture);
 // The clerk moving into the widget moves the engine's focus there (EVENT:Selected), so that
 // keys alerted for that control reach its procedure.
 void reportFocus(QWidget* widget, MemoryEngine& engine, WindowId window, ControlId control);
+// Set on a child window's subwindow while it is being activated again with the engine's focus:
+// the focus moves meanwhile are not the clerk's.
+inline constexpr char kComingBack[] = "veltranoComingBack";
 
 // Enter in the entry presses the window's default button, after the entry's own text was taken.
 void pressDefaultOnReturn(QLineEdit* entry, MemoryEngine& engine, WindowId window, ControlId button);

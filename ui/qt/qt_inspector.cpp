@@ -82,7 +82,8 @@ std::string QtInspector::answer(const std::string& command) {
   if (command == "windows") {
     std::set<WindowId> waiting;
     for (const WindowEngine::ChildWindow& child : engine_.childWindows()) {
-      if (child.waiting) waiting.insert(child.window);
+      // A list whose procedure runs a form waits for the clerk in the form.
+      if (child.thread_waiting) waiting.insert(child.window);
     }
     std::string out;
     for (WindowId id : engine_.openWindows()) {

@@ -252,17 +252,22 @@ bool QtWindow::isActiveChild() const {
 void QtWindow::comeBack() {
   auto* child = qobject_cast<QMdiSubWindow*>(top_);
   if (child == nullptr || child->mdiArea() == nullptr || !child->isVisible()) return;
+  // The subwindow gives the focus back to the widget that had it last; the control the
+  // procedure chose meanwhile wins. A focus the procedure sets after this is applied by the
+  // next refresh, since it differs from the one applied here.
+  child->setProperty(kComingBack, true);
   child->mdiArea()->setActiveSubWindow(child);
-  // The subwindow gives the focus back to the widget that had it last, which need not be the
-  // control the procedure chose meanwhile.
-  const std::optional<ControlId> focus = engine_.focus(id_);
-  if (!focus) return;
-  auto list = lists_.find(*focus);
-  if (list != lists_.end()) {
-    list->second.table->setFocus();
-  } else if (auto found = controls_.find(*focus); found != controls_.end()) {
-    found->second->setFocus();
+  if (const std::optional<ControlId> focus = engine_.focus(id_)) {
+    auto list = lists_.find(*focus);
+    auto found = controls_.find(*focus);
+    if (list != lists_.end()) {
+      list->second.table->setFocus();
+    } else if (found != controls_.end()) {
+      found->second->setFocus();
+    }
+    applied_focus_ = *focus;
   }
+  child->setProperty(kComingBack, false);
 }
 
 void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
