@@ -258,16 +258,16 @@ void QtWindow::comeBack() {
   child->setProperty(kComingBack, true);
   child->mdiArea()->setActiveSubWindow(child);
   if (const std::optional<ControlId> focus = engine_.focus(id_)) {
-    auto list = lists_.find(*focus);
-    auto found = controls_.find(*focus);
-    if (list != lists_.end()) {
-      list->second.table->setFocus();
-    } else if (found != controls_.end()) {
-      found->second->setFocus();
-    }
+    if (QWidget* widget = focusTarget(*focus)) widget->setFocus();
     applied_focus_ = *focus;
   }
   child->setProperty(kComingBack, false);
+}
+
+QWidget* QtWindow::focusTarget(ControlId id) const {
+  if (auto list = lists_.find(id); list != lists_.end()) return list->second.table;
+  auto found = controls_.find(id);
+  return found != controls_.end() ? found->second : nullptr;
 }
 
 void QtWindow::buildMenu(const std::vector<MenuItem>& items, QWidget* menu) {
@@ -723,11 +723,9 @@ void QtWindow::refresh(const WindowSnapshot& shown) {
   // The focus moves when the procedure moves it, not on every refresh: a window being redrawn
   // behind the one the clerk types in must not take the keyboard back.
   if (shown.focus != 0 && shown.focus != applied_focus_) {
-    auto found = controls_.find(shown.focus);
-    if (found != controls_.end()) {
+    if (QWidget* widget = focusTarget(shown.focus)) {
       applied_focus_ = shown.focus;
-      auto list = lists_.find(shown.focus);
-      (list != lists_.end() ? static_cast<QWidget*>(list->second.table) : found->second)->setFocus();
+      widget->setFocus();
       if (auto* child = qobject_cast<QMdiSubWindow*>(top_); child != nullptr && child->mdiArea() != nullptr)
         child->mdiArea()->setActiveSubWindow(child);
     }

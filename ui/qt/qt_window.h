@@ -63,6 +63,8 @@ class QtWindow : public QObject {
   bool listKey(ControlId id, int key, Qt::KeyboardModifiers modifiers);
   // Enter on a button presses it; on a combo box or a spin box it presses the default button.
   bool pressDefaultButton();
+  // The widget that takes the focus for a control: a list's table, else the control's widget.
+  QWidget* focusTarget(ControlId id) const;
   QRect topPlacement() const;
   void placeTop(const QRect& at);
   void reportPlacement();
