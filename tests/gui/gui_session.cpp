@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -234,12 +235,11 @@ std::optional<ShownWindow> GuiSession::choose(const std::string& menu_key,
                                               std::initializer_list<std::string> item_keys,
                                               const std::string& window, const std::string& menu_screenshot) {
   for (int attempt = 0; attempt < 3; ++attempt) {
-    settle();
-    keys({menu_key});
-    std::this_thread::sleep_for(1s);
+    if (!openMenu(menu_key)) continue;
     if (!menu_screenshot.empty()) screenshot(menu_screenshot);
     for (const std::string& key : item_keys) keys({key});
     if (std::optional<ShownWindow> shown = waitForWindow(window)) return shown;
+    reportRetry("\"" + window + "\" did not open from the menu");
     keys({"Escape", "Escape"});
   }
   return std::nullopt;
@@ -250,17 +250,32 @@ std::optional<ShownWindow> GuiSession::pressFor(const std::string& key, const st
   for (int attempt = 0; attempt < 3; ++attempt) {
     keys({key});
     if (std::optional<ShownWindow> shown = waitForWindow(window, limit)) return shown;
+    reportRetry(key + " did not open \"" + window + "\"");
   }
   return std::nullopt;
 }
 
-int GuiSession::exitThroughMenu() {
+bool GuiSession::openMenu(const std::string& menu_key) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     settle();
-    keys({"alt+Cyrillic_ef"});
-    std::this_thread::sleep_for(1s);
+    keys({menu_key});
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (!ask("popup").empty()) return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    reportRetry(menu_key + " opened no menu");
+    keys({"Escape"});
+  }
+  return false;
+}
+
+int GuiSession::exitThroughMenu() {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!openMenu("alt+Cyrillic_ef")) continue;
     keys({"Cyrillic_ve"});
     if (const int code = waitForExit(10s); code >= 0) return code;
+    reportRetry("the program did not end from the menu");
     keys({"Escape", "Escape"});
   }
   return -1;
@@ -292,6 +307,19 @@ void GuiSession::type(const std::string& utf8) {
     if (typed > 0) run({"xdotool", "key", "--repeat", std::to_string(typed), "--delay", "60", "BackSpace"});
     settle();
   }
+}
+
+void GuiSession::reportRetry(const std::string& what) {
+  // A retry that passes hides a slow or lost key, one that fails the reason: both go to the
+  // test's output with what the program showed, since the screen itself is gone afterwards.
+  std::cerr << "gui session: " << what << "; trying again. Shown:";
+  const std::vector<ShownWindow> shown = windows();
+  if (shown.empty()) std::cerr << " nothing (the inspector does not answer)";
+  for (const ShownWindow& window : shown)
+    std::cerr << " [" << window.kind << " " << window.label << " \"" << window.caption << "\" focus "
+              << window.focus << (window.idle ? " idle" : " busy") << "]";
+  std::cerr << std::endl;
+  screenshot("retry-" + std::to_string(++retries_));
 }
 
 std::string GuiSession::ask(const std::string& command) {

@@ -67,10 +67,10 @@ class GuiSession {
   void keys(std::initializer_list<std::string> names);
   void type(const std::string& utf8);
 
-  // Opens a menu with `menu_key`, then presses `item_keys`, and waits for `window`. The menu
-  // draws outside the engine, so on a loaded machine the item keys may come before it is there:
-  // then the menu is closed and chosen again, up to three times. A `menu_screenshot` name saves
-  // the open menu.
+  // Opens a menu with `menu_key`, waits until it is on the screen, then presses `item_keys`, and
+  // waits for `window`. A letter xdotool has to map first can be lost on a loaded machine: then
+  // the menu is closed and chosen again, up to three times. A `menu_screenshot` name saves the
+  // open menu.
   std::optional<ShownWindow> choose(const std::string& menu_key, std::initializer_list<std::string> item_keys,
                                     const std::string& window, const std::string& menu_screenshot = {});
 
@@ -102,6 +102,11 @@ class GuiSession {
   GuiSession() = default;
   bool launch(const Options& options, std::string* reason);
   std::string ask(const std::string& command);
+  // Presses `menu_key` until the menu is open on the screen, up to three times.
+  bool openMenu(const std::string& menu_key);
+  // Says on the test's output why an action is tried again, with the windows shown, and
+  // keeps a screenshot (retry-N).
+  void reportRetry(const std::string& what);
   // The value of the entry that has the focus in the window opened last, if an entry has it.
   std::optional<std::string> focusedEntryValue();
   void run(std::vector<std::string> arguments);
@@ -112,6 +117,7 @@ class GuiSession {
   int to_program_ = -1;
   int from_program_ = -1;
   int exit_code_ = -1;
+  int retries_ = 0;
   std::string display_name_;
   std::string data_directory_;
   std::string runtime_directory_;

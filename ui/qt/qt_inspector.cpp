@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdlib>
@@ -111,6 +113,10 @@ std::string QtInspector::answer(const std::string& command) {
       }
     }
     return out;
+  }
+  if (command == "popup") {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return menu != nullptr ? menu->title().toStdString() + "\n" : std::string();
   }
   if (command.rfind("screenshot ", 0) == 0) {
     QScreen* screen = QGuiApplication::primaryScreen();

@@ -12,6 +12,8 @@
 //                       control <id> <kind> <enabled>\t<text>\t<value>
 //                     and a list's rows, each after its list:
 //                       row\t<cell>\t<cell>…
+//   popup             the title of the menu open on the screen, empty when none is: menus
+//                     draw outside the engine, so a test waits on this before it picks an item
 //   screenshot PATH   the whole screen as a PNG file: "saved" or "failed"
 //
 // Nothing of this runs unless asked for; it only reads the engine's state.
