@@ -264,8 +264,8 @@ bool GuiSession::openMenu(const std::string& menu_key) {
       if (!ask("popup").empty()) return true;
       std::this_thread::sleep_for(50ms);
     }
+    // No menu is open to be closed: an Escape now would go to the active window instead.
     reportRetry(menu_key + " opened no menu");
-    keys({"Escape"});
   }
   return false;
 }
