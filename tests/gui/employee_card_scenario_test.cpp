@@ -113,6 +113,12 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   std::optional<ShownWindow> list =
       session->choose("alt+Cyrillic_es", {"Cyrillic_es"}, "Список сотрудников", "card-00-reference-menu");
   ASSERT_TRUE(list);
+  // The first page may come with the refresh after the window's procedure is waiting.
+  for (int tries = 0; tries < 40 && list && list->control(kEmployeeRows)->rows.size() <= 10u; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    list = session->waitForWindow("Karta");
+  }
+  ASSERT_TRUE(list);
   ASSERT_GT(list->control(kEmployeeRows)->rows.size(), 10u);
   session->screenshot("card-01-employee-list");
   // The employee on the list's eighth row, found again from the list's top by the surname
@@ -123,10 +129,11 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   session->screenshot("card-02-located");
 
   // Ctrl+Enter opens the highlighted employee; the row of that number is highlighted first.
-  for (list = session->waitForWindow("Karta"); list && std::stoi(list->control(kEmployeeRows)->value) - 1 !=
-                                                           rowOf(*list, kEmployeeRows, id);
-       list = session->waitForWindow("Karta"))
+  for (int down = 0; down < 40; ++down) {
+    list = session->waitForWindow("Karta");
+    if (!list || std::stoi(list->control(kEmployeeRows)->value) - 1 == rowOf(*list, kEmployeeRows, id)) break;
     session->keys({"Down"});
+  }
   ASSERT_TRUE(focusOn(*session, "Karta", kEmployeeRows));
   session->keys({"ctrl+Return"});
   std::optional<ShownWindow> card = session->waitForWindow("Изменить запись");
