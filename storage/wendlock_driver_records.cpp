@@ -101,13 +101,15 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
   if (!refreshed && !state.building && in_transaction_.count(state.file.get()) == 0) state.file->refresh();
 
   switch (operation) {
+    // A refused change writes whatever it left changed, as PUT and DELETE do: changes left in
+    // the cache would keep it from taking in other stations' updates.
     case Operation::Add: {
       const int error = table.add(buffers);
-      return withWrite(error, error == 0 ? endOperation(state) : 0);
+      return withWrite(error, endOperation(state));
     }
     case Operation::Append: {
       const int error = table.append(buffers);
-      return withWrite(error, error == 0 ? endOperation(state) : 0);
+      return withWrite(error, endOperation(state));
     }
     case Operation::Put: {
       const int error = table.put(buffers);

@@ -237,7 +237,11 @@ OperationResult WendlockDriver::onSharedTable(Operation operation, FileControlBl
       }
       break;
   }
-  if (in_transaction && changes(operation) && result.error == 0) station->keepWriterForTransaction();
+  // A refused change that still left something changed keeps the file to the transaction as
+  // well: without the writer byte another station could update it, and this station, unable to
+  // take that update in over its own changes, would commit stale pages over it.
+  if (in_transaction && changes(operation) && (result.error == 0 || station->hasChanges()))
+    station->keepWriterForTransaction();
   return result;
 }
 

@@ -181,6 +181,61 @@ TEST_F(WendlockStationsTest, WatchSurvivesTheReadAgainAfterWaitingForAHold) {
   EXPECT_EQ(getField(*file, "CRD:TAG"), "0");
 }
 
+// An ADD refused for a duplicate key changes nothing, in a transaction or outside one: had it
+// left changed pages behind (the record number it took), this station could not take in another
+// station's update, and its next write would put its stale pages over that update.
+TEST_F(WendlockStationsTest, ARefusedAddLeavesNothingToWriteOverAnotherStationsUpdate) {
+  // Round 1 alone, round 2 in a transaction. Each round's other station updates card 3 and adds
+  // card 10 + round once this station's ADD has been refused; both fork before anything opens.
+  Signal refused[2], updated[2];
+  pid_t others[2];
+  for (int round = 1; round <= 2; ++round) {
+    others[round - 1] = station([&, round](DeclaredFile& theirs) {
+      if (!refused[round - 1].await()) return 1;
+      if (get(theirs, 3) != 0) return 2;
+      setField(theirs, "CRD:VERSION", std::to_string(round));
+      if (Statement{theirs.file()}(Operation::Put) != 0) return 3;
+      if (add(theirs, 10 + round, 0) != 0) return 4;
+      updated[round - 1].raise();
+      return 0;
+    });
+  }
+  auto file = declare();
+  Statement s{file->file()};
+  ASSERT_EQ(s.open(0x42), 0);
+  for (int round = 1; round <= 2; ++round) {
+    const bool in_transaction = round == 2;
+    SCOPED_TRACE(in_transaction ? "in a transaction" : "alone");
+    if (in_transaction) {
+      OperationArguments transaction;
+      transaction.files.push_back(&file->file());
+      ASSERT_EQ(s(Operation::Logout, transaction), 0);
+    }
+    EXPECT_EQ(add(*file, 1, 0), 40);
+    refused[round - 1].raise();
+    // Outside a transaction the other station's update is read at once; inside one it may be
+    // kept waiting for the commit, so the wait is only given time to happen.
+    if (in_transaction) {
+      updated[round - 1].await(300);
+    } else {
+      ASSERT_TRUE(updated[round - 1].await());
+      ASSERT_EQ(get(*file, 3), 0);
+      EXPECT_EQ(getField(*file, "CRD:VERSION"), std::to_string(round));
+    }
+    ASSERT_EQ(add(*file, 20 + round, 0), 0);
+    if (in_transaction) {
+      ASSERT_EQ(s(Operation::Commit), 0);
+    }
+    EXPECT_EQ(stationResult(others[round - 1]), 0);
+    for (const long id : {10 + round, 20 + round}) {
+      EXPECT_EQ(get(*file, id), 0) << id;
+    }
+    ASSERT_EQ(get(*file, 3), 0);
+    EXPECT_EQ(getField(*file, "CRD:VERSION"), std::to_string(round));
+  }
+  EXPECT_EQ(s(Operation::Close), 0);
+}
+
 // A read run (a view counting its rows) holds one reader slot for many reads: another
 // station's update waits until the run ends, the run's own station may still write, and the
 // run's reads see the file as it was when the run began.

@@ -124,8 +124,21 @@ std::uint32_t WendlockTable::recordOfEntry(const Entry& entry) const {
   return big32(entry.bytes.data() + entry.bytes.size() - 4);
 }
 
-int WendlockTable::maintainKeys(std::uint32_t record, const std::uint8_t* old_buffer,
-                                const std::uint8_t* new_buffer) {
+int WendlockTable::keyTakenByAnother(std::uint32_t record, const std::uint8_t* old_buffer,
+                                     const std::uint8_t* new_buffer) {
+  const std::size_t size = shape_.record_size;
+  for (std::size_t key = 0; key < shape_.keys.size(); ++key) {
+    if (!shape_.keys[key].unique || !keyCovers(key, record)) continue;
+    if (!keyEntryKey(key, {new_buffer, size}, record, key_b_)) continue;
+    if (old_buffer != nullptr && keyEntryKey(key, {old_buffer, size}, record, key_a_) && key_a_ == key_b_)
+      continue;
+    if (tree_.find(key_b_, scratch_) && recordOfEntry(scratch_) != record) return 40;
+  }
+  return 0;
+}
+
+void WendlockTable::maintainKeys(std::uint32_t record, const std::uint8_t* old_buffer,
+                                 const std::uint8_t* new_buffer) {
   const std::size_t size = shape_.record_size;
   std::uint8_t number_bytes[4];
   putBig32(number_bytes, record);
@@ -135,10 +148,6 @@ int WendlockTable::maintainKeys(std::uint32_t record, const std::uint8_t* old_bu
     const bool has_old = old_buffer != nullptr && keyEntryKey(key, {old_buffer, size}, record, key_a_);
     const bool has_new = new_buffer != nullptr && keyEntryKey(key, {new_buffer, size}, record, key_b_);
     if (has_old && has_new && key_a_ == key_b_) continue;
-    if (has_new && unique && tree_.find(key_b_, scratch_) && recordOfEntry(scratch_) != record) {
-      undoKeys(key, record, old_buffer, new_buffer);
-      return 40;
-    }
     std::int32_t delta = 0;
     if (has_new) {
       tree_.insert(key_b_,
@@ -151,29 +160,6 @@ int WendlockTable::maintainKeys(std::uint32_t record, const std::uint8_t* old_bu
       if (!unique || (tree_.find(key_a_, scratch_) && recordOfEntry(scratch_) == record)) {
         if (tree_.erase(key_a_)) --delta;
       }
-    }
-    adjustCounter(static_cast<std::uint8_t>(key), delta);
-  }
-  return 0;
-}
-
-void WendlockTable::undoKeys(std::size_t done, std::uint32_t record, const std::uint8_t* old_buffer,
-                             const std::uint8_t* new_buffer) {
-  const std::size_t size = shape_.record_size;
-  std::uint8_t number_bytes[4];
-  putBig32(number_bytes, record);
-  for (std::size_t key = done; key-- > 0;) {
-    if (!keyCovers(key, record)) continue;
-    const bool unique = shape_.keys[key].unique;
-    const bool has_old = old_buffer != nullptr && keyEntryKey(key, {old_buffer, size}, record, key_a_);
-    const bool has_new = new_buffer != nullptr && keyEntryKey(key, {new_buffer, size}, record, key_b_);
-    if (has_old && has_new && key_a_ == key_b_) continue;
-    std::int32_t delta = 0;
-    if (has_new && tree_.erase(key_b_)) --delta;
-    if (has_old) {
-      tree_.insert(key_a_,
-                   unique ? std::span<const std::uint8_t>(number_bytes, 4) : std::span<const std::uint8_t>());
-      ++delta;
     }
     adjustCounter(static_cast<std::uint8_t>(key), delta);
   }
@@ -190,10 +176,15 @@ int WendlockTable::addRecord(RecordBuffers buffers, bool append) {
   Counter counter;
   if (!readCounter(entries::kRecordCounterSelector, counter)) return 5;
   if (9 + shape_.record_size >= entries::kLargestEntry) fail(824);
+  // A duplicate is refused before the number is taken: a refused add changes nothing.
+  if (!append) {
+    if (const int taken = keyTakenByAnother(tree_.lastNumber() + 1, nullptr, buffers.record.data()); taken != 0)
+      return taken;
+  }
   const std::uint32_t record = takeNumber(tree_);
   if (!numberIsNew(record)) fail(kFailureNumberInUse);
   if (!append) {
-    if (const int error = maintainKeys(record, nullptr, buffers.record.data()); error != 0) return error;
+    maintainKeys(record, nullptr, buffers.record.data());
   } else {
     for (std::size_t key = 0; key < shape_.keys.size(); ++key) {
       Counter key_counter;
@@ -259,9 +250,9 @@ int WendlockTable::put(RecordBuffers buffers) {
     if (changed) return finish(89);
   }
   if (!std::equal(buffers.record.begin(), buffers.record.end(), old_buffer_.begin())) {
-    if (const int error = maintainKeys(current_, old_buffer_.data(), buffers.record.data()); error != 0) {
-      return finish(error);
-    }
+    if (const int taken = keyTakenByAnother(current_, old_buffer_.data(), buffers.record.data()); taken != 0)
+      return finish(taken);
+    maintainKeys(current_, old_buffer_.data(), buffers.record.data());
     shape_.image.toStored(buffers.record, image_);
     tree_.insert(entries::recordKey(number_, current_), image_);
   }

@@ -157,9 +157,12 @@ class WendlockTable {
   // Builds the tree key of a key entry into `out`; false for an OPT key and an empty image.
   bool keyEntryKey(std::size_t key, std::span<const std::uint8_t> buffer, std::uint32_t record,
                    std::vector<std::uint8_t>& out) const;
-  int maintainKeys(std::uint32_t record, const std::uint8_t* old_buffer, const std::uint8_t* new_buffer);
-  void undoKeys(std::size_t done, std::uint32_t record, const std::uint8_t* old_buffer,
-                const std::uint8_t* new_buffer);
+  // 40 when `new_buffer` would give a unique key an entry another record holds. An add or put
+  // asks before any entry changes, so that a refused one leaves the cache as clean as it found
+  // it: changed pages would keep it from taking in other stations' updates, and the next write
+  // would put this station's stale pages over theirs.
+  int keyTakenByAnother(std::uint32_t record, const std::uint8_t* old_buffer, const std::uint8_t* new_buffer);
+  void maintainKeys(std::uint32_t record, const std::uint8_t* old_buffer, const std::uint8_t* new_buffer);
   int enterRecord(std::size_t key, std::uint32_t record, std::span<const std::uint8_t> buffer);
 
   int addRecord(RecordBuffers buffers, bool append);

@@ -45,6 +45,7 @@ constexpr int kRecordNotAvailable = 33;
 constexpr int kRecordNotFound = 35;
 constexpr int kRecordAlreadyHeld = 43;
 constexpr int kRecordChanged = 89;
+constexpr int kCreatesDuplicateKey = 40;
 
 struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -122,6 +123,10 @@ class Station {
 
   std::int64_t ownAbsent(const std::map<std::int64_t, OwnedRecord>& model, bool notes);
   std::int64_t ownPresent(const std::map<std::int64_t, OwnedRecord>& model);
+  // An ADD of an own record that is there, which must be refused as a duplicate and leave
+  // nothing behind: changes left in the cache would hide other stations' updates from this
+  // station and be written over them.
+  void addPresent(DeclaredFile& file, int id_field, const std::map<std::int64_t, OwnedRecord>& model);
 
   StationOptions options_;
   int me_;
@@ -233,8 +238,19 @@ void Station::commit(std::int64_t operation, const std::vector<Change>& changes)
 
 // ---- Items: changed by their owner outside transactions, held by anyone ----
 
+void Station::addPresent(DeclaredFile& file, int id_field, const std::map<std::int64_t, OwnedRecord>& model) {
+  const std::int64_t id = ownPresent(model);
+  if (id == 0) return;
+  clearBuffer(file);
+  setNumber(file, id_field, id);
+  if (const int error = statement(file, Operation::Add); error != kCreatesDuplicateKey)
+    fail("ADD of own record " + std::to_string(id) + ", which is there, gave " + describeError(error));
+  ++statistics_["refused-adds"];
+}
+
 void Station::addItem() {
   step_name_ = "ADD of an item";
+  if (chance(10)) addPresent(*tables_.items, kItemId, items_);
   const std::int64_t id = ownAbsent(items_, false);
   if (id == 0) return changeItem();
   const std::int64_t operation = ++operation_, value = below(1000000);
@@ -469,6 +485,7 @@ void Station::noteTransaction() {
   setMark(stamp);
   std::vector<Change> changes{{'m', me_, 0}};
   auto model = notes_;
+  if (chance(15)) addPresent(*tables_.notes, kNoteId, model);
   const int count = 1 + below(3);
   for (int i = 0; i < count; ++i) {
     const Change change = planNote(model, stamp);
