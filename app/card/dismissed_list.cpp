@@ -24,7 +24,8 @@ constexpr std::array<std::string_view, 8> kColumns{"KAR:FAM",       "KAR:NOM",  
                                                    "KAR:OTDELENIE", "KAR:POST", "KAR:PROFF", "KAR:DATA_UVOL"};
 constexpr std::string_view kRestore = "Восстановить";
 constexpr std::string_view kErase = "Удалить";
-constexpr int kListWidth = 700;
+// Wide enough for every column, the date of dismissal last.
+constexpr int kListWidth = 776;
 constexpr int kListTop = 38;
 constexpr int kListHeight = 22 + 15 * 18;
 

@@ -37,11 +37,13 @@ constexpr std::string_view kListFormat =
     "44L(2)|M~Дата рожд.~C(0)@d6.@65L(2)|M~Подразделение~C(0)@s60@65L(2)|M~Отделение~C(0)@s60@"
     "65L(2)|M~Должность~C(0)@s60@240L(2)|M~Профессия~C(0)@s60@";
 
-constexpr int kListWidth = 840;
+// The window fits the program's frame at 1024 pixels: the list scrolls sideways for its last
+// columns, and the right column is as wide as its longest caption.
+constexpr int kListWidth = 736;
 constexpr int kListTop = 84;
 constexpr int kVisibleRows = 20;
 constexpr int kColumnX = kListWidth + 16;
-constexpr int kColumnWidth = 316;
+constexpr int kColumnWidth = 244;
 constexpr int kButtonStep = 30;
 
 ui::ControlDescription placed(ui::ControlDescription control, ui::Rect at) {
@@ -70,7 +72,7 @@ framework::WindowDefinition employeeListWindow(CountedBrowse& browse) {
     locator.id = kFirstLocator + n;
     locator.kind = ui::ControlKind::kEntry;
     locator.picture = i == 0 ? "@s20" : "@s60";
-    window.control(placed(locator, {316, 8, i == 0 ? 200 : 440, 22}));
+    window.control(placed(locator, {316, 8, i == 0 ? 200 : 396, 22}));
   }
   window.end();
   window.list(kEmployeeRows, kListFormat, {8, kListTop, kListWidth, 22 + kVisibleRows * 18});
