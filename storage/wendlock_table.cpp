@@ -178,7 +178,8 @@ int WendlockTable::addRecord(RecordBuffers buffers, bool append) {
   if (9 + shape_.record_size >= entries::kLargestEntry) fail(824);
   // A duplicate is refused before the number is taken: a refused add changes nothing.
   if (!append) {
-    if (const int taken = keyTakenByAnother(tree_.lastNumber() + 1, nullptr, buffers.record.data()); taken != 0)
+    if (const int taken = keyTakenByAnother(tree_.lastNumber() + 1, nullptr, buffers.record.data());
+        taken != 0)
       return taken;
   }
   const std::uint32_t record = takeNumber(tree_);
