@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace veltrano::ui {
@@ -78,6 +79,18 @@ struct ControlDescription {
   std::string icon;  // buttons: the icon shown beside or instead of the text
   ListCell over;     // entries: laid over a list's cell
 };
+
+// A control by the fields most descriptions set; the others are set on the result.
+inline ControlDescription describeControl(ControlId id, ControlKind kind, Rect at, std::string text = {},
+                                          std::string value = {}) {
+  ControlDescription described;
+  described.id = id;
+  described.kind = kind;
+  described.at = at;
+  described.text = std::move(text);
+  described.value = std::move(value);
+  return described;
+}
 
 struct MenuItem {
   ControlId id = 0;             // 0 for a separator or a submenu's title

@@ -37,15 +37,6 @@ std::string timeText(std::int32_t serial) {
   return twoDigits(parts.hours) + ":" + twoDigits(parts.minutes) + ":" + twoDigits(parts.seconds);
 }
 
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  return described;
-}
-
 void showMessage(const std::string& text) {
   ui::MessageBoxRequest request;
   request.caption = platform::ru("История изменений");
@@ -91,13 +82,13 @@ ui::WindowDescription historyWindow(std::int64_t employee, const std::string& na
   window.caption = platform::ru("История изменений: ") + name + " (" + std::to_string(employee) + ")";
   window.modal = true;
   window.at = {0, 0, 900, 440};
-  ui::ControlDescription list = control(kList, ui::ControlKind::kList, {8, 8, 884, 380});
+  ui::ControlDescription list = ui::describeControl(kList, ui::ControlKind::kList, {8, 8, 884, 380});
   list.format = platform::ru(kListFormat);
   list.has_scroll_bar = false;
   ui::ControlDescription close =
-      control(kClose, ui::ControlKind::kButton, {800, 400, 92, 28}, platform::ru("Закрыть"));
+      ui::describeControl(kClose, ui::ControlKind::kButton, {800, 400, 92, 28}, platform::ru("Закрыть"));
   close.default_button = true;
-  window.controls = {list, control(kCount, ui::ControlKind::kPrompt, {8, 404, 400, 20}), close};
+  window.controls = {list, ui::describeControl(kCount, ui::ControlKind::kPrompt, {8, 404, 400, 20}), close};
   return window;
 }
 

@@ -24,15 +24,6 @@ enum : ui::ControlId {
 constexpr int kListRows = 14;
 constexpr char kListFormat[] = "200L(2)@s80@";
 
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  return described;
-}
-
 ui::WindowDescription chooserWindow() {
   ui::WindowDescription window;
   window.kind = ui::WindowKind::kDialog;
@@ -43,23 +34,25 @@ ui::WindowDescription chooserWindow() {
   window.resizable = false;
   const int list_height = 22 + 18 * kListRows + 4;
   window.at = {0, 0, 560, list_height + 84};
-  ui::ControlDescription available = control(kAvailable, ui::ControlKind::kList, {8, 26, 220, list_height});
-  ui::ControlDescription selected = control(kSelected, ui::ControlKind::kList, {288, 26, 220, list_height});
+  ui::ControlDescription available =
+      ui::describeControl(kAvailable, ui::ControlKind::kList, {8, 26, 220, list_height});
+  ui::ControlDescription selected =
+      ui::describeControl(kSelected, ui::ControlKind::kList, {288, 26, 220, list_height});
   for (ui::ControlDescription* list : {&available, &selected}) {
     list->format = kListFormat;
     list->has_scroll_bar = false;
   }
   window.controls = {
-      control(kAvailablePrompt, ui::ControlKind::kPrompt, {8, 6, 220, 18}, "&Available items"),
+      ui::describeControl(kAvailablePrompt, ui::ControlKind::kPrompt, {8, 6, 220, 18}, "&Available items"),
       available,
-      control(kSelectedPrompt, ui::ControlKind::kPrompt, {288, 6, 220, 18}, "&Selected items"),
+      ui::describeControl(kSelectedPrompt, ui::ControlKind::kPrompt, {288, 6, 220, 18}, "&Selected items"),
       selected,
-      control(kAdd, ui::ControlKind::kButton, {234, 100, 48, 28}, ">"),
-      control(kRemove, ui::ControlKind::kButton, {234, 136, 48, 28}, "<"),
-      control(kUp, ui::ControlKind::kButton, {514, 100, 36, 28}),
-      control(kDown, ui::ControlKind::kButton, {514, 136, 36, 28}),
-      control(kCancel, ui::ControlKind::kButton, {376, list_height + 40, 84, 28}, "Cancel"),
-      control(kFinish, ui::ControlKind::kButton, {466, list_height + 40, 84, 28}, "&Finish"),
+      ui::describeControl(kAdd, ui::ControlKind::kButton, {234, 100, 48, 28}, ">"),
+      ui::describeControl(kRemove, ui::ControlKind::kButton, {234, 136, 48, 28}, "<"),
+      ui::describeControl(kUp, ui::ControlKind::kButton, {514, 100, 36, 28}),
+      ui::describeControl(kDown, ui::ControlKind::kButton, {514, 136, 36, 28}),
+      ui::describeControl(kCancel, ui::ControlKind::kButton, {376, list_height + 40, 84, 28}, "Cancel"),
+      ui::describeControl(kFinish, ui::ControlKind::kButton, {466, list_height + 40, 84, 28}, "&Finish"),
   };
   window.controls[6].icon = "ABUPROW.ICO";
   window.controls[7].icon = "ABDNROW.ICO";

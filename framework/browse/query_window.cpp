@@ -26,17 +26,6 @@ ui::ControlId rowControl(std::size_t field, RowPart part) {
   return kFirstRow + static_cast<ui::ControlId>(field) * kRowParts + part;
 }
 
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {},
-                               std::string value = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  described.value = std::move(value);
-  return described;
-}
-
 // The operator in front of a pattern value, as the window shows it apart from the value.
 std::size_t operatorLength(std::string_view value) {
   std::size_t length = 0;
@@ -57,29 +46,31 @@ ui::WindowDescription queryWindow(const std::vector<QueryField>& fields) {
   const int height = kTop + static_cast<int>(fields.size()) * kRowHeight + 48;
   window.at = {0, 0, 640, height};
   window.controls = {
-      control(kOperatorHeader, ui::ControlKind::kPrompt, {150, 8, 60, 18}, "Condition"),
-      control(kValueHeader, ui::ControlKind::kPrompt, {214, 8, 180, 18}, "Value or pattern"),
-      control(kLowHeader, ui::ControlKind::kPrompt, {400, 8, 110, 18}, "From"),
-      control(kHighHeader, ui::ControlKind::kPrompt, {516, 8, 110, 18}, "To"),
+      ui::describeControl(kOperatorHeader, ui::ControlKind::kPrompt, {150, 8, 60, 18}, "Condition"),
+      ui::describeControl(kValueHeader, ui::ControlKind::kPrompt, {214, 8, 180, 18}, "Value or pattern"),
+      ui::describeControl(kLowHeader, ui::ControlKind::kPrompt, {400, 8, 110, 18}, "From"),
+      ui::describeControl(kHighHeader, ui::ControlKind::kPrompt, {516, 8, 110, 18}, "To"),
   };
   for (std::size_t index = 0; index < fields.size(); ++index) {
     const QueryField& field = fields[index];
     const int y = kTop + static_cast<int>(index) * kRowHeight;
     std::size_t op = operatorLength(field.EQUAL);
-    window.controls.push_back(
-        control(rowControl(index, kTitle), ui::ControlKind::kPrompt, {8, y + 3, 138, 18}, field.TITLE));
-    window.controls.push_back(control(rowControl(index, kOperator), ui::ControlKind::kCombo, {150, y, 60, 22},
-                                      {}, field.EQUAL.substr(0, op)));
-    window.controls.push_back(control(rowControl(index, kValue), ui::ControlKind::kEntry, {214, y, 180, 22},
-                                      {}, field.EQUAL.substr(op)));
-    window.controls.push_back(
-        control(rowControl(index, kLow), ui::ControlKind::kEntry, {400, y, 110, 22}, {}, field.LOW));
-    window.controls.push_back(
-        control(rowControl(index, kHigh), ui::ControlKind::kEntry, {516, y, 110, 22}, {}, field.HIGH));
+    window.controls.push_back(ui::describeControl(rowControl(index, kTitle), ui::ControlKind::kPrompt,
+                                                  {8, y + 3, 138, 18}, field.TITLE));
+    window.controls.push_back(ui::describeControl(rowControl(index, kOperator), ui::ControlKind::kCombo,
+                                                  {150, y, 60, 22}, {}, field.EQUAL.substr(0, op)));
+    window.controls.push_back(ui::describeControl(rowControl(index, kValue), ui::ControlKind::kEntry,
+                                                  {214, y, 180, 22}, {}, field.EQUAL.substr(op)));
+    window.controls.push_back(ui::describeControl(rowControl(index, kLow), ui::ControlKind::kEntry,
+                                                  {400, y, 110, 22}, {}, field.LOW));
+    window.controls.push_back(ui::describeControl(rowControl(index, kHigh), ui::ControlKind::kEntry,
+                                                  {516, y, 110, 22}, {}, field.HIGH));
   }
-  window.controls.push_back(control(kOk, ui::ControlKind::kButton, {440, height - 38, 88, 28}, "OK"));
+  window.controls.push_back(
+      ui::describeControl(kOk, ui::ControlKind::kButton, {440, height - 38, 88, 28}, "OK"));
   window.controls.back().default_button = true;
-  window.controls.push_back(control(kCancel, ui::ControlKind::kButton, {536, height - 38, 88, 28}, "Cancel"));
+  window.controls.push_back(
+      ui::describeControl(kCancel, ui::ControlKind::kButton, {536, height - 38, 88, 28}, "Cancel"));
   return window;
 }
 

@@ -12,15 +12,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kRowsBetweenLooks = 64;  // rows read between looks at the clock and the window
 constexpr auto kProgressRefresh = std::chrono::milliseconds(100);
 
-ui::ControlDescription control(ui::ControlId id, ui::ControlKind kind, ui::Rect at, std::string text = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
-  return described;
-}
-
 std::string caption() {
   return platform::ru("Экспорт списка");
 }
@@ -80,10 +71,10 @@ class Progress {
     window.resizable = false;
     window.modal = true;
     window.controls = {
-        control(export_progress::kBar, ui::ControlKind::kProgress, {12, 12, 296, 20}),
-        control(export_progress::kText, ui::ControlKind::kPrompt, {12, 40, 296, 18}),
-        control(export_progress::kCancel, ui::ControlKind::kButton, {120, 66, 80, 26},
-                platform::ru("Отмена")),
+        ui::describeControl(export_progress::kBar, ui::ControlKind::kProgress, {12, 12, 296, 20}),
+        ui::describeControl(export_progress::kText, ui::ControlKind::kPrompt, {12, 40, 296, 18}),
+        ui::describeControl(export_progress::kCancel, ui::ControlKind::kButton, {120, 66, 80, 26},
+                            platform::ru("Отмена")),
     };
     window.controls.back().default_button = true;
     window.controls.front().value = "0";
