@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "ui/window_description.h"
 
@@ -10,11 +11,7 @@ namespace veltrano::framework {
 
 inline ui::ControlDescription describedControl(ui::ControlId id, ui::ControlKind kind, ui::Rect at,
                                                std::string text = {}, std::string tip = {}) {
-  ui::ControlDescription described;
-  described.id = id;
-  described.kind = kind;
-  described.at = at;
-  described.text = std::move(text);
+  ui::ControlDescription described = ui::describeControl(id, kind, at, std::move(text));
   described.tip = std::move(tip);
   return described;
 }
