@@ -33,21 +33,11 @@ constexpr int kRestoreButton = 5;
 constexpr std::size_t kIdColumn = 0;
 constexpr std::size_t kFirstPlaceColumn = 5;
 
-// Tabs through the window until `control` has the focus.
-bool focusOn(GuiSession& session, const std::string& label, int control) {
-  for (int tries = 0; tries < 60; ++tries) {
-    const std::optional<ShownWindow> shown = session.waitForWindow(label);
-    if (!shown) return false;
-    if (shown->focus == control) return true;
-    session.keys({"Tab"});
-  }
-  return false;
-}
-
 // The control that follows the prompt `text` in the window.
 int controlAfterPrompt(const ShownWindow& window, const std::string& text) {
   for (std::size_t at = 0; at + 1 < window.controls.size(); ++at) {
-    if (window.controls[at].kind == "prompt" && window.controls[at].text == text) return window.controls[at + 1].id;
+    if (window.controls[at].kind == "prompt" && window.controls[at].text == text)
+      return window.controls[at + 1].id;
   }
   return 0;
 }
@@ -76,7 +66,7 @@ void typeDate(GuiSession& session, const std::string& date) {
 // Finds the employee `id` in the open employee list by typing `surname` into the locator;
 // the row, or -1.
 int locate(GuiSession& session, const std::string& surname, const std::string& id) {
-  if (!focusOn(session, "Karta", kSurnameLocator)) return -1;
+  if (!session.focusOn("Karta", kSurnameLocator)) return -1;
   session.keys({"ctrl+a", "BackSpace"});
   session.type(surname);
   session.keys({"Return"});
@@ -87,14 +77,14 @@ int locate(GuiSession& session, const std::string& surname, const std::string& i
 // Opens a "..." selection of the appointment form and takes its highlighted row; the value the
 // form's field then holds.
 std::string chooseFirst(GuiSession& session, int field, const std::string& selection) {
-  EXPECT_TRUE(focusOn(session, "RabotaUp", field + kChooseOffset));
+  EXPECT_TRUE(session.focusOn("RabotaUp", field + kChooseOffset));
   session.keys({"space"});
   const std::optional<ShownWindow> shown = session.waitForWindow(selection);
   EXPECT_TRUE(shown) << selection;
   if (!shown) return {};
   EXPECT_FALSE(shown->control(firstList(*shown))->rows.empty()) << selection;
   // The selection opens on its locator; the row is taken from the list.
-  EXPECT_TRUE(focusOn(session, selection, firstList(*shown)));
+  EXPECT_TRUE(session.focusOn(selection, firstList(*shown)));
   session.keys({"Return"});
   EXPECT_TRUE(session.waitUntilClosed(selection));
   const std::optional<ShownWindow> form = session.waitForWindow("RabotaUp");
@@ -134,7 +124,7 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
     if (!list || std::stoi(list->control(kEmployeeRows)->value) - 1 == rowOf(*list, kEmployeeRows, id)) break;
     session->keys({"Down"});
   }
-  ASSERT_TRUE(focusOn(*session, "Karta", kEmployeeRows));
+  ASSERT_TRUE(session->focusOn("Karta", kEmployeeRows));
   session->keys({"ctrl+Return"});
   std::optional<ShownWindow> card = session->waitForWindow("Изменить запись");
   ASSERT_TRUE(card);
@@ -145,7 +135,7 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   session->keys({"ctrl+Tab", "ctrl+Tab"});
   const int phone = controlAfterPrompt(*card, "Телефон:");
   ASSERT_NE(phone, 0);
-  ASSERT_TRUE(focusOn(*session, "KartaUp", phone));
+  ASSERT_TRUE(session->focusOn("KartaUp", phone));
   session->keys({"ctrl+a", "BackSpace"});
   session->type("555-12-34");
   card = session->waitForWindow("KartaUp");
@@ -153,11 +143,11 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   session->screenshot("card-04-phone");
 
   // An appointment later than any other: the card takes its subdivision, department, position.
-  ASSERT_TRUE(focusOn(*session, "KartaUp", kAppointments));
+  ASSERT_TRUE(session->focusOn("KartaUp", kAppointments));
   session->keys({"space"});
   ASSERT_TRUE(session->waitForWindow("Rabota"));
   ASSERT_TRUE(session->pressFor("Insert", "RabotaUp"));
-  ASSERT_TRUE(focusOn(*session, "RabotaUp", kAppointmentDate));
+  ASSERT_TRUE(session->focusOn("RabotaUp", kAppointmentDate));
   typeDate(*session, "10.12.26");
   std::vector<std::string> chosen;
   for (const char* selection : {"BolnicaSel", "OtdelenieSel", "PostSel"}) {
@@ -166,13 +156,13 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
     ASSERT_NE(chosen.back(), "") << selection;
   }
   session->screenshot("card-05-appointment");
-  ASSERT_TRUE(focusOn(*session, "RabotaUp", kAppointmentOk));
+  ASSERT_TRUE(session->focusOn("RabotaUp", kAppointmentOk));
   session->keys({"space"});
   ASSERT_TRUE(session->waitUntilClosed("RabotaUp"));
   session->keys({"Escape"});
   ASSERT_TRUE(session->waitUntilClosed("Rabota"));
 
-  ASSERT_TRUE(focusOn(*session, "KartaUp", kCardOk));
+  ASSERT_TRUE(session->focusOn("KartaUp", kCardOk));
   session->keys({"space"});
   ASSERT_TRUE(session->waitUntilClosed("KartaUp"));
   list = session->waitForWindow("Karta");
@@ -192,9 +182,9 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   session->keys({"ctrl+Tab", "ctrl+Tab", "ctrl+Tab"});
   const int dismissal = controlAfterPrompt(*card, "Дата увольнения:");
   ASSERT_NE(dismissal, 0);
-  ASSERT_TRUE(focusOn(*session, "KartaUp", dismissal));
+  ASSERT_TRUE(session->focusOn("KartaUp", dismissal));
   typeDate(*session, "10.12.26");
-  ASSERT_TRUE(focusOn(*session, "KartaUp", kCardOk));
+  ASSERT_TRUE(session->focusOn("KartaUp", kCardOk));
   session->keys({"space"});
   ASSERT_TRUE(session->waitUntilClosed("KartaUp"));
   list = session->waitForWindow("Karta");
@@ -208,7 +198,7 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   std::optional<ShownWindow> dismissed =
       session->choose("alt+Cyrillic_o", {"Return"}, "Уволенные сотрудники", "card-07-reports-menu");
   ASSERT_TRUE(dismissed);
-  ASSERT_TRUE(focusOn(*session, "Archiv", kDismissedLocator));
+  ASSERT_TRUE(session->focusOn("Archiv", kDismissedLocator));
   session->type(surname);
   session->keys({"Return"});
   dismissed = session->waitForWindow("Archiv");
@@ -220,7 +210,7 @@ TEST(EmployeeCardScenario, AClerkChangesACardAddsAnAppointmentDismissesAndRestor
   EXPECT_EQ(rows->rows[highlighted][7], "10.12.2026");
   EXPECT_EQ(dismissed->control(kRestoreButton)->text.rfind("Восстановить сотрудника:  " + surname, 0), 0u);
   session->screenshot("card-08-dismissed-list");
-  ASSERT_TRUE(focusOn(*session, "Archiv", kRestoreButton));
+  ASSERT_TRUE(session->focusOn("Archiv", kRestoreButton));
   session->keys({"space"});
   session->settle();
   session->screenshot("card-09-restored");

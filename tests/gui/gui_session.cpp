@@ -375,6 +375,16 @@ std::optional<ShownWindow> GuiSession::waitForWindow(const std::string& label_or
   return std::nullopt;
 }
 
+bool GuiSession::focusOn(const std::string& label_or_caption, int control) {
+  for (int tries = 0; tries < 60; ++tries) {
+    const std::optional<ShownWindow> shown = waitForWindow(label_or_caption);
+    if (!shown) return false;
+    if (shown->focus == control) return true;
+    keys({"Tab"});
+  }
+  return false;
+}
+
 bool GuiSession::waitUntilClosed(const std::string& label_or_caption, std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < deadline) {

@@ -90,6 +90,8 @@ class GuiSession {
                        std::chrono::milliseconds limit = std::chrono::seconds(20));
   // Waits until every window's procedure is idle.
   void settle();
+  // Tabs through the window until `control` has the focus; false when it never gets it.
+  bool focusOn(const std::string& label_or_caption, int control);
 
   // The whole screen as build/screenshots/gui/NAME.png; its path, empty when it failed.
   std::string screenshot(const std::string& name);
