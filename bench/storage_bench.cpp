@@ -122,9 +122,9 @@ void expect(std::int64_t got, std::int64_t wanted, const std::string& what) {
     throw WorkloadError(what + ": " + std::to_string(got) + " where " + std::to_string(wanted) + " were due");
 }
 
-constexpr std::size_t kWorkloads = 7;
-const char* const kNames[kWorkloads] = {"bulk_load",      "durable_inserts", "random_reads", "ordered_scan",
-                                        "filtered_count", "update_indexed",  "delete"};
+constexpr std::size_t kWorkloads = 8;
+const char* const kNames[kWorkloads] = {"bulk_load",      "durable_inserts", "random_reads",   "ordered_scan",
+                                        "filtered_count", "filtered_scan",   "update_indexed", "delete"};
 
 struct Run {
   std::array<Timing, kWorkloads> workloads{};
@@ -149,8 +149,10 @@ Run runAll(Engine& engine, const std::string& directory, const CardSet& cards, c
   expect(result, total, side + " cards scanned");
   w[4] = timed(engine, [&] { result = engine.countCurrent(); });
   expect(result, plan.current_cards, side + " current cards counted");
-  w[5] = timed(engine, [&] { engine.updatePositions(plan); });
-  w[6] = timed(engine, [&] { engine.deleteCards(plan); });
+  w[5] = timed(engine, [&] { result = engine.scanDismissed(); });
+  expect(result, total - plan.current_cards, side + " dismissed cards scanned");
+  w[6] = timed(engine, [&] { engine.updatePositions(plan); });
+  w[7] = timed(engine, [&] { engine.deleteCards(plan); });
   expect(engine.cardCount(), total - static_cast<std::int64_t>(plan.delete_numbers.size()),
          side + " cards after the deletions");
   engine.finish();

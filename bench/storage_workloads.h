@@ -60,6 +60,8 @@ class Engine {
   virtual std::int64_t randomReads(const WorkloadPlan& plan) = 0;
   virtual std::int64_t orderedScan() = 0;
   virtual std::int64_t countCurrent() = 0;
+  // The dismissed cards (a dismissal date given) in surname order, every field read.
+  virtual std::int64_t scanDismissed() = 0;
   virtual void updatePositions(const WorkloadPlan& plan) = 0;
   virtual void deleteCards(const WorkloadPlan& plan) = 0;
   // Cards in the table now.

@@ -96,6 +96,26 @@ class OurEngine final : public Engine {
     return count;
   }
 
+  std::int64_t scanDismissed() override {
+    runtime::pushScope(false);
+    storage::ViewCursor view;
+    std::int64_t rows = -1;
+    if (view.open(runtime::ViewDescriptor{}, {&karta_->file()}) == 0) {
+      runtime::bindFileFields(storage::viewFileOf(karta_->file()));
+      if (view.setOrder("+KAR:FAM,+KAR:NOM") && view.stepping() == storage::ViewCursor::Stepping::KeyOrder &&
+          view.setFilter("KAR:data_uvol<>''")) {
+        rows = 0;
+        while (view.next() == 0) {
+          checksum_ += karta_->record()[position_field_->offset];
+          ++rows;
+        }
+      }
+    }
+    view.close();
+    runtime::popScope();
+    return rows;
+  }
+
   void updatePositions(const WorkloadPlan& plan) override {
     logout();
     for (std::size_t i = 0; i < plan.update_numbers.size(); ++i) {

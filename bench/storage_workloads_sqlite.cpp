@@ -175,6 +175,18 @@ class SqliteEngine final : public Engine {
     return rows;
   }
 
+  std::int64_t scanDismissed() override {
+    Statement select(db_, "SELECT * FROM karta WHERE data_uvol <> 0 ORDER BY fam, nom");
+    std::int64_t rows = 0;
+    execute("BEGIN");
+    while (select.step()) {
+      readRow(select.get());
+      ++rows;
+    }
+    execute("COMMIT");
+    return rows;
+  }
+
   std::int64_t countCurrent() override {
     Statement count(db_, "SELECT count(*) FROM karta WHERE data_uvol = 0");
     execute("BEGIN");
