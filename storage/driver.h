@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 
 #include "storage/file_control_block.h"
 #include "storage/operations.h"
+#include "storage/stored_test.h"
 
 namespace veltrano::storage {
 
@@ -32,6 +34,9 @@ struct OperationArguments {
   std::int32_t count = 0;              // SKIP
   std::string text;  // SEND, COPY, RENAME, BUILDdyn…, properties; a position for RESET/REGET
   std::vector<FileControlBlock*> files;  // LOGOUT: the files of the transaction
+  // NEXT and PREVIOUS: records this test rejects may be passed over on their stored images (a
+  // driver may also ignore it: the caller still tests what it is given).
+  const StoredTest* filter = nullptr;
   // The string result of NAME, POSITIONfile/key, SEND, GET_PROPERTY, GETPROPERTYkey. The
   // file-statement layer of the runtime pushes it onto the string stack.
   std::string result_text;
@@ -58,21 +63,13 @@ struct DriverRegistration {
 };
 
 // A count of the records of an open file that pass a test, made by the driver on the records
-// where they are stored: for each record only the parts of the record buffer that the test reads
-// are filled in (converted as a read converts them) before the test runs, so a record the test
-// needs one field of costs that field, not a whole read. It runs in steps of a given number of
-// records, between which the caller may let other stations in (ReadRun); the record buffer is
-// left as it was before the count.
-struct RecordScan {
+// where they are stored (StoredTest). It runs in steps of a given number of records, between
+// which the caller may let other stations in (ReadRun); the record buffer is left as it was
+// before the count.
+struct RecordScan : StoredTest {
   // Asked for. With `key`, the records that key holds (an OPT key leaves out the records whose
   // components are all empty, a key not yet built those it does not cover); else every record.
   const KeyDescriptor* key = nullptr;
-  struct Part {
-    std::uint32_t offset;
-    std::uint32_t size;
-  };
-  std::vector<Part> reads;     // the parts of the record buffer the test reads
-  std::function<bool()> test;  // true for a record that passes
   // Kept by the driver from step to step.
   std::int64_t passed = 0;
   bool done = false;

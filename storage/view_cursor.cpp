@@ -150,6 +150,7 @@ void ViewCursor::close() {
   for (auto* file : files_) fileStatement(Operation::EndView, *file);
   files_.clear();
   levels_.clear();
+  primary_filter_.reset();
   sorted_.clear();
   sorted_built_ = false;
   view_.close();
@@ -171,7 +172,10 @@ void ViewCursor::unposition(bool keep_snapshot) {
 
 bool ViewCursor::setFilter(std::string_view text) {
   unposition();
-  return view_.setFilter(text);
+  const bool parsed = view_.setFilter(text);
+  primary_filter_.reset();
+  if (view_.isOpen() && !view_.levels()[0].conjuncts.empty()) primary_filter_ = primaryTest();
+  return parsed;
 }
 
 bool ViewCursor::setOrder(std::string_view text) {
@@ -318,24 +322,34 @@ bool ViewCursor::callsProcedures() const {
   return false;
 }
 
-std::optional<std::int64_t> ViewCursor::countStored(int& error) {
-  FileControlBlock& primary = *files_[0];
+bool ViewCursor::testsStored() const {
+  const FileControlBlock& primary = *files_[0];
   // A traced file shows every read in its trace, so it is read record by record.
-  if (levels_.size() != 1 || callsProcedures() || primary.driver == nullptr ||
-      primary.driver->traces(primary))
-    return std::nullopt;
-  RecordScan scan;
-  // Sorting does not change which rows there are; a key's order counts the records the key holds.
-  if (stepping_ == Stepping::KeyOrder) scan.key = primary.keys[*view_.orderKey()];
+  return !callsProcedures() && primary.driver != nullptr && !primary.driver->traces(*files_[0]);
+}
+
+StoredTest ViewCursor::primaryTest() {
+  const FileControlBlock& primary = *files_[0];
+  StoredTest test;
   const std::uint8_t* const record = primary.record.data();
   for (const auto& conjunct : view_.levels()[0].conjuncts) {
     runtime::forEachVariable(*conjunct, [&](const runtime::VariableBinding& variable) {
       const std::uint8_t* const start = variable.record.data() + variable.field.offset;
       if (start < record || start >= record + primary.record.size()) return;  // not a field of the record
-      scan.reads.push_back({static_cast<std::uint32_t>(start - record), variable.field.size});
+      test.reads.push_back({static_cast<std::uint32_t>(start - record), variable.field.size});
     });
   }
-  scan.test = [this] { return view_.passes(0); };
+  test.test = [this] { return view_.passes(0); };
+  return test;
+}
+
+std::optional<std::int64_t> ViewCursor::countStored(int& error) {
+  FileControlBlock& primary = *files_[0];
+  if (levels_.size() != 1 || !testsStored()) return std::nullopt;
+  RecordScan scan;
+  static_cast<StoredTest&>(scan) = primaryTest();
+  // Sorting does not change which rows there are; a key's order counts the records the key holds.
+  if (stepping_ == Stepping::KeyOrder) scan.key = primary.keys[*view_.orderKey()];
   WholeWalk whole(*this);
   for (bool first = true; !scan.done; first = false) {
     error = scanRecords(primary, scan, WholeWalk::kRecordsPerRun);

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "runtime/view/runtime_view.h"
+#include "storage/driver.h"
 #include "storage/file_control_block.h"
 
 namespace veltrano::storage {
@@ -142,13 +143,18 @@ class ViewCursor {
   // walk evaluates can read them (filters and orders name fields; only a bound procedure could).
   class WholeWalk;
   bool callsProcedures() const;
+  // Whether the driver may test the filter's primary conjuncts on stored records (StoredTest):
+  // no procedure is called and the primary file is not traced.
+  bool testsStored() const;
+  StoredTest primaryTest();
   // records() on the records where they are stored (RecordScan), for a view of one file whose
   // filter reads only its fields; nothing when the view or its driver cannot be counted so.
   std::optional<std::int64_t> countStored(int& error);
 
   runtime::RuntimeView view_;
-  std::vector<FileControlBlock*> files_;  // per level
-  bool memos_unread_ = false;             // inside a WholeWalk that needs no memos
+  std::vector<FileControlBlock*> files_;      // per level
+  bool memos_unread_ = false;                 // inside a WholeWalk that needs no memos
+  std::optional<StoredTest> primary_filter_;  // the filter's primary conjuncts, when it has any
   std::vector<LevelState> levels_;
   Stepping stepping_ = Stepping::FileOrder;
   Place place_ = Place::Unpositioned;

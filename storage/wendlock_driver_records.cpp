@@ -144,8 +144,8 @@ OperationResult WendlockDriver::onOpenTable(Operation operation, FileControlBloc
     case Operation::SetKeyKey: table.setKeyValue(key, buffers.record); return {};
     case Operation::SetKeyPtr: table.setKeyPointer(key, arguments.pointer); return {};
     case Operation::SetKeyKeyPtr: table.setKeyValuePointer(key, buffers.record, arguments.pointer); return {};
-    case Operation::Next: return {table.next(buffers), 0, 0};
-    case Operation::Previous: return {table.previous(buffers), 0, 0};
+    case Operation::Next: return {table.next(buffers, arguments.filter), 0, 0};
+    case Operation::Previous: return {table.previous(buffers, arguments.filter), 0, 0};
     case Operation::Skip: return {table.skip(arguments.count), 0, 0};
     case Operation::Bof: return {0, table.atStart() ? 1 : 0, 0};
     case Operation::Eof: return {0, table.atEnd() ? 1 : 0, 0};

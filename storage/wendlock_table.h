@@ -15,6 +15,7 @@
 #include "storage/entry_tree.h"
 #include "storage/key_encoding.h"
 #include "storage/record_image.h"
+#include "storage/stored_test.h"
 
 namespace veltrano::storage {
 
@@ -89,8 +90,13 @@ class WendlockTable {
   void setKeyValue(int key, std::span<const std::uint8_t> record);
   void setKeyPointer(int key, std::uint32_t record);
   void setKeyValuePointer(int key, std::span<const std::uint8_t> record, std::uint32_t pointer);
-  int next(RecordBuffers buffers) { return step(true, buffers); }
-  int previous(RecordBuffers buffers) { return step(false, buffers); }
+  // With a filter, the records it rejects are passed over on their stored images (StoredTest).
+  int next(RecordBuffers buffers, const StoredTest* filter = nullptr) {
+    return filter != nullptr ? stepTested(true, buffers, *filter) : step(true, buffers);
+  }
+  int previous(RecordBuffers buffers, const StoredTest* filter = nullptr) {
+    return filter != nullptr ? stepTested(false, buffers, *filter) : step(false, buffers);
+  }
   int skip(std::int32_t count);
   bool atEnd();
   bool atStart();
@@ -175,7 +181,13 @@ class WendlockTable {
   bool readMemo(std::uint32_t record, std::size_t memo, std::vector<std::uint8_t>& out);
 
   int step(bool forward, RecordBuffers buffers);
+  int stepTested(bool forward, RecordBuffers buffers, const StoredTest& filter);
+  // Moves the sequence on to its next record that is still there; `stored` is its data entry.
+  bool moveToRecord(bool forward, std::uint32_t& record, const Entry*& stored);
   bool move(bool forward, Entry& out);
+  // The parts of the record `reads` names, cut to the record, with `more` added.
+  RecordImage::Selection selectionOf(const std::vector<StoredTest::Part>& reads,
+                                     std::vector<RecordImage::ByteRange> more = {}) const;
   std::uint32_t recordOfEntry(const Entry& entry) const;
   void beginSequence(Order order, int key, Anchor anchor);
   void keyValueBounds(int key, std::span<const std::uint8_t> value, std::uint32_t pointer, bool with_pointer);

@@ -215,24 +215,33 @@ bool WendlockTable::move(bool forward, Entry& out) {
   return true;
 }
 
-int WendlockTable::step(bool forward, RecordBuffers buffers) {
-  if (order_ == Order::None) {
-    hold_requested_ = watch_requested_ = nomemo_requested_ = false;
-    return 33;
-  }
+bool WendlockTable::moveToRecord(bool forward, std::uint32_t& record, const Entry*& stored) {
   for (;;) {
-    if (!move(forward, entry_)) {
-      hold_requested_ = watch_requested_ = nomemo_requested_ = false;
-      return 33;
-    }
+    if (!move(forward, entry_)) return false;
     if (order_ == Order::File) {
       // The entry found is the data record itself.
       if (entry_.key_length != 9) fail(kFailureRecordImage);
-      return readInto(big32(entry_.bytes.data() + 5), buffers, &entry_);
+      record = big32(entry_.bytes.data() + 5);
+      stored = &entry_;
+      return true;
     }
     // A key entry whose record has gone (deleted by another station) is passed over.
-    if (readInto(recordOfEntry(entry_), buffers) == 0) return 0;
+    record = recordOfEntry(entry_);
+    if (tree_.find(entries::recordKey(number_, record), scratch_)) {
+      stored = &scratch_;
+      return true;
+    }
   }
+}
+
+int WendlockTable::step(bool forward, RecordBuffers buffers) {
+  std::uint32_t record = 0;
+  const Entry* stored = nullptr;
+  if (order_ == Order::None || !moveToRecord(forward, record, stored)) {
+    hold_requested_ = watch_requested_ = nomemo_requested_ = false;
+    return 33;
+  }
+  return readInto(record, buffers, stored);
 }
 
 int WendlockTable::skip(std::int32_t count) {

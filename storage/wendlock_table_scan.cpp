@@ -1,5 +1,6 @@
-// Counting on stored records (RecordScan, driver.h): the table's data record entries visited
-// where they lie in the tree, each brought into the record buffer only as far as the test reads.
+// Tests on stored records (StoredTest, driver.h): a count visits the table's data record entries
+// where they lie in the tree, and a filtered NEXT or PREVIOUS passes over the records its filter
+// rejects; either brings a record into the buffer only as far as the test reads.
 #include <algorithm>
 #include <array>
 
@@ -20,6 +21,7 @@ class BufferParts {
       saved_.insert(saved_.end(), buffer_.begin() + part.offset, buffer_.begin() + part.offset + part.size);
   }
   ~BufferParts() {
+    if (kept_) return;
     std::size_t at = 0;
     for (const auto& part : parts_) {
       std::copy_n(saved_.begin() + static_cast<std::ptrdiff_t>(at), part.size, buffer_.begin() + part.offset);
@@ -29,13 +31,48 @@ class BufferParts {
   BufferParts(const BufferParts&) = delete;
   BufferParts& operator=(const BufferParts&) = delete;
 
+  // The buffer is about to be filled whole: nothing is put back.
+  void keep() { kept_ = true; }
+
  private:
   std::span<std::uint8_t> buffer_;
   const std::vector<RecordImage::ByteRange>& parts_;
   std::vector<std::uint8_t> saved_;
+  bool kept_ = false;
 };
 
 }  // namespace
+
+RecordImage::Selection WendlockTable::selectionOf(const std::vector<StoredTest::Part>& reads,
+                                                  std::vector<RecordImage::ByteRange> more) const {
+  for (const auto& part : reads) {
+    if (part.offset >= shape_.record_size) continue;
+    more.push_back({part.offset, std::min(part.size, shape_.record_size - part.offset)});
+  }
+  return shape_.image.select(std::move(more));
+}
+
+int WendlockTable::stepTested(bool forward, RecordBuffers buffers, const StoredTest& filter) {
+  if (order_ == Order::None) return step(forward, buffers);
+  const RecordImage::Selection selection = selectionOf(filter.reads);
+  // A step that ends without a record leaves the buffer as a plain one does: untouched.
+  BufferParts restored(buffers.record, selection.copies);
+  for (std::size_t passed_over = 0;; ++passed_over) {
+    std::uint32_t record = 0;
+    const Entry* stored = nullptr;
+    if (!moveToRecord(forward, record, stored)) {
+      hold_requested_ = watch_requested_ = nomemo_requested_ = false;
+      return 33;
+    }
+    if (passed_over < StoredTest::kMostPassedOver) {
+      if (stored->data().size() != shape_.record_size) fail(kFailureRecordImage);
+      shape_.image.toBuffer(selection, stored->data(), buffers.record);
+      if (!filter.test()) continue;
+    }
+    restored.keep();
+    return readInto(record, buffers, stored);
+  }
+}
 
 void WendlockTable::scanRecords(int key, RecordScan& scan, std::size_t records,
                                 std::span<std::uint8_t> buffer) {
@@ -49,17 +86,13 @@ void WendlockTable::scanRecords(int key, RecordScan& scan, std::size_t records,
     }
     build_mark = buildMark(key);
   }
-  std::vector<RecordImage::ByteRange> ranges;
-  for (const auto& part : scan.reads) {
-    if (part.offset >= shape_.record_size) continue;
-    ranges.push_back({part.offset, std::min(part.size, shape_.record_size - part.offset)});
-  }
+  std::vector<RecordImage::ByteRange> key_parts;
   const bool opt = key_shape != nullptr && key_shape->opt;
   if (opt) {
     for (const auto& component : key_shape->encoder.components())
-      ranges.push_back({component.offset, component.size});
+      key_parts.push_back({component.offset, component.size});
   }
-  const RecordImage::Selection selection = shape_.image.select(std::move(ranges));
+  const RecordImage::Selection selection = selectionOf(scan.reads, std::move(key_parts));
   BufferParts restored(buffer, selection.copies);
 
   const auto prefix = entries::tablePrefix(number_, entries::kRecordKind);
