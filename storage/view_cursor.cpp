@@ -323,9 +323,9 @@ bool ViewCursor::callsProcedures() const {
 }
 
 bool ViewCursor::testsStored() const {
-  const FileControlBlock& primary = *files_[0];
+  FileControlBlock& primary = *files_[0];
   // A traced file shows every read in its trace, so it is read record by record.
-  return !callsProcedures() && primary.driver != nullptr && !primary.driver->traces(*files_[0]);
+  return !callsProcedures() && primary.driver != nullptr && !primary.driver->traces(primary);
 }
 
 StoredTest ViewCursor::primaryTest() {
