@@ -7,8 +7,9 @@
 //
 // How it steps:
 // - an order that is the leading part of a primary key (or no order at all: file order) is
-//   followed through the driver, one primary record per read, so a page of rows costs the rows
-//   it shows plus the records the filter rejects;
+//   followed through the driver, one primary record per read; the driver is handed the filter's
+//   conjuncts on the primary file and passes over the records they reject on their stored
+//   images, so a page of rows costs the rows it shows plus a few fields of each record rejected;
 // - any other order is carried out by walking the whole view once in file order, sorting the
 //   accepted combinations by their order values, and re-reading each row's records by position
 //   as the rows are stepped (a snapshot: rows added later appear after the next setToStart);
