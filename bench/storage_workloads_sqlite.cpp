@@ -163,28 +163,10 @@ class SqliteEngine final : public Engine {
     return found;
   }
 
-  std::int64_t orderedScan() override {
-    Statement select(db_, "SELECT * FROM karta ORDER BY fam, nom");
-    std::int64_t rows = 0;
-    execute("BEGIN");
-    while (select.step()) {
-      readRow(select.get());
-      ++rows;
-    }
-    execute("COMMIT");
-    return rows;
-  }
+  std::int64_t orderedScan() override { return readRows("SELECT * FROM karta ORDER BY fam, nom"); }
 
   std::int64_t scanDismissed() override {
-    Statement select(db_, "SELECT * FROM karta WHERE data_uvol <> 0 ORDER BY fam, nom");
-    std::int64_t rows = 0;
-    execute("BEGIN");
-    while (select.step()) {
-      readRow(select.get());
-      ++rows;
-    }
-    execute("COMMIT");
-    return rows;
+    return readRows("SELECT * FROM karta WHERE data_uvol <> 0 ORDER BY fam, nom");
   }
 
   std::int64_t countCurrent() override {
@@ -230,6 +212,19 @@ class SqliteEngine final : public Engine {
   }
 
  private:
+  // Every row the query gives, every column read, in one read transaction.
+  std::int64_t readRows(const char* query) {
+    Statement select(db_, query);
+    std::int64_t rows = 0;
+    execute("BEGIN");
+    while (select.step()) {
+      readRow(select.get());
+      ++rows;
+    }
+    execute("COMMIT");
+    return rows;
+  }
+
   void execute(const std::string& sql) {
     char* message = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
