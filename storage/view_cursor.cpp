@@ -174,7 +174,12 @@ bool ViewCursor::setFilter(std::string_view text) {
   unposition();
   const bool parsed = view_.setFilter(text);
   primary_filter_.reset();
-  if (view_.isOpen() && !view_.levels()[0].conjuncts.empty()) primary_filter_ = primaryTest();
+  if (!view_.isOpen()) return parsed;
+  // Only the primary's conjuncts run in the driver, and none may call a procedure there.
+  const auto& conjuncts = view_.levels()[0].conjuncts;
+  const bool calls = std::any_of(conjuncts.begin(), conjuncts.end(),
+                                 [](const auto& conjunct) { return runtime::callsProcedure(*conjunct); });
+  if (!conjuncts.empty() && !calls) primary_filter_ = primaryTest();
   return parsed;
 }
 
@@ -322,10 +327,14 @@ bool ViewCursor::callsProcedures() const {
   return false;
 }
 
-bool ViewCursor::testsStored() const {
+bool ViewCursor::primaryTraced() const {
   FileControlBlock& primary = *files_[0];
+  return primary.driver == nullptr || primary.driver->traces(primary);
+}
+
+bool ViewCursor::testsStored() const {
   // A traced file shows every read in its trace, so it is read record by record.
-  return !callsProcedures() && primary.driver != nullptr && !primary.driver->traces(primary);
+  return !callsProcedures() && !primaryTraced();
 }
 
 StoredTest ViewCursor::primaryTest() {

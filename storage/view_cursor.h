@@ -147,15 +147,17 @@ class ViewCursor {
   // Whether the driver may test the filter's primary conjuncts on stored records (StoredTest):
   // no procedure is called and the primary file is not traced.
   bool testsStored() const;
+  bool primaryTraced() const;
   StoredTest primaryTest();
   // records() on the records where they are stored (RecordScan), for a view of one file whose
   // filter reads only its fields; nothing when the view or its driver cannot be counted so.
   std::optional<std::int64_t> countStored(int& error);
 
   runtime::RuntimeView view_;
-  std::vector<FileControlBlock*> files_;      // per level
-  bool memos_unread_ = false;                 // inside a WholeWalk that needs no memos
-  std::optional<StoredTest> primary_filter_;  // the filter's primary conjuncts, when it has any
+  std::vector<FileControlBlock*> files_;  // per level
+  bool memos_unread_ = false;             // inside a WholeWalk that needs no memos
+  // The filter's primary conjuncts, when it has any and none calls a procedure.
+  std::optional<StoredTest> primary_filter_;
   std::vector<LevelState> levels_;
   Stepping stepping_ = Stepping::FileOrder;
   Place place_ = Place::Unpositioned;

@@ -66,7 +66,7 @@ int ViewCursor::readPrimary(bool forward) {
   if (memos_unread_ || skipsMemos(view_.levels()[0], primary)) fileStatement(Operation::NoMemo, primary);
   // The driver may pass over the records the filter rejects without reading them whole.
   OperationArguments arguments;
-  if (primary_filter_ && testsStored()) arguments.filter = &*primary_filter_;
+  if (primary_filter_ && !primaryTraced()) arguments.filter = &*primary_filter_;
   fileStatement(forward ? Operation::Next : Operation::Previous, primary, arguments);
   if (const int error = runtime::errorCode()) return error;
   primary_pointer_ = static_cast<std::uint32_t>(fileStatement(Operation::PointerFile, primary));
