@@ -11,6 +11,7 @@
 namespace {
 
 using veltrano::storage::Page;
+using veltrano::storage::PageScratch;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kHome = 512 + 256 * 7;
@@ -36,7 +37,7 @@ Bytes nameKey(std::uint32_t i) {
 
 Bytes encoded(const Page& page) {
   Bytes image;
-  Bytes scratch;
+  PageScratch scratch;
   page.encode(kHome, image, scratch);
   return image;
 }

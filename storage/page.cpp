@@ -98,6 +98,10 @@ std::uint32_t Page::store(std::span<const std::uint8_t> key, std::span<const std
 
 void Page::compactIfWasteful() {
   if (garbage_ < 4096 || garbage_ * 2 < bytes_.size()) return;
+  compact();
+}
+
+void Page::compact() {
   EntryBytes packed;
   packed.reserve(bytes_.size() - garbage_);
   for (Slot& slot : slots_) {
@@ -165,6 +169,9 @@ void Page::eraseAt(std::size_t i) {
 void Page::moveTailTo(std::size_t from, Page& right) {
   decodeAll();
   right.reset(level_);
+  std::size_t moving = 0;
+  for (std::size_t i = from; i < slots_.size(); ++i) moving += slots_[i].length;
+  right.bytes_.reserve(moving);
   for (std::size_t i = from; i < slots_.size(); ++i) {
     const Slot& slot = slots_[i];
     right.slots_.push_back({right.store(entry(i), {}), slot.length, slot.key_length});
@@ -175,7 +182,9 @@ void Page::moveTailTo(std::size_t from, Page& right) {
   if (!isLeaf()) children_.resize(from);
   recomputeSize();
   right.recomputeSize();
-  compactIfWasteful();
+  // Both halves keep only the room their entries take, not what the full page grew to: a bulk
+  // load fills pages in key order and never adds to the left half again.
+  compact();
 }
 
 void Page::takeAllFrom(Page& right) {
@@ -201,14 +210,13 @@ std::size_t Page::splitPoint() const {
   return slots_.size() - 1;
 }
 
-void Page::encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
-                  std::vector<std::uint8_t>& scratch) const {
+void Page::encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image, PageScratch& scratch) const {
   decodeAll();
   knownSize();
   if (size_ > 0xFFFF) fail(failure::kPageTooLarge);
   const std::size_t head = headerSize();
-  image.resize(size_);
-  std::uint8_t* out = image.data() + head;
+  scratch.unpacked.resize(size_);
+  std::uint8_t* out = scratch.unpacked.data() + head;
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     const Slot& slot = slots_[i];
     std::uint8_t flags = 0;
@@ -234,16 +242,19 @@ void Page::encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
     if (rest > 0) std::memcpy(out, bytes_.data() + slot.offset + shared, rest);
     out += rest;
   }
-  std::size_t stored = size_;
-  const std::span<const std::uint8_t> body(image.data() + head, size_ - head);
+  const std::span<const std::uint8_t> body(scratch.unpacked.data() + head, size_ - head);
   // Packing is worth it only when it saves a whole unit of the file.
-  if (packBody(body, scratch) && roundUpToUnit(head + scratch.size()) < roundUpToUnit(size_)) {
-    std::memcpy(image.data() + head, scratch.data(), scratch.size());
-    stored = head + scratch.size();
-  }
+  const bool packed =
+      packBody(body, scratch.packed) && roundUpToUnit(head + scratch.packed.size()) < roundUpToUnit(size_);
+  const std::span<const std::uint8_t> written = packed ? std::span<const std::uint8_t>(scratch.packed) : body;
+  const std::size_t stored = head + written.size();
   const std::size_t occupied = roundUpToUnit(stored);
   if (occupied > kLargestPageBytes) fail(failure::kPageTooLarge);
+  // Made in the scratch and copied, so that the image takes only the units it is written in: a
+  // large update holds every changed page's image at once, and a packed page is a third of its
+  // unpacked size.
   image.resize(occupied);
+  if (!written.empty()) std::memcpy(image.data() + head, written.data(), written.size());
   std::fill(image.begin() + static_cast<std::ptrdiff_t>(stored), image.end(), kFillByte);
   std::uint8_t* p = image.data();
   storeLe16(p + 4, static_cast<std::uint16_t>(stored));

@@ -62,6 +62,12 @@ class EntryBytes {
   std::size_t capacity_ = 0;
 };
 
+// Working space for encoding pages, kept by whoever encodes many.
+struct PageScratch {
+  std::vector<std::uint8_t> unpacked;
+  std::vector<std::uint8_t> packed;
+};
+
 class Page {
  public:
   void reset(std::uint8_t level);
@@ -119,8 +125,7 @@ class Page {
   // Writes the page's image for the given home offset into `image`: header, child numbers,
   // entries (packed when that saves a unit) and the 0xB0 fill, a whole number of units long.
   // `scratch` is working space. Failure 1678 when the image would need more than 59 units.
-  void encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image,
-              std::vector<std::uint8_t>& scratch) const;
+  void encode(std::uint32_t home_offset, std::vector<std::uint8_t>& image, PageScratch& scratch) const;
   // Rewrites the home offset and child numbers of an image made by encode() for this page.
   void patchImage(std::uint32_t home_offset, std::span<std::uint8_t> image) const;
   // Reads a page image (deciphered, exactly as long as the run's class says). Failures: 1477
@@ -169,6 +174,7 @@ class Page {
   void decodeUpTo(std::size_t i) const;
   void decodeNext() const;
   void compactIfWasteful();
+  void compact();  // the entry bytes moved into a buffer of exactly their size
 
   std::uint8_t level_ = 0;
   std::vector<std::uint32_t> children_;

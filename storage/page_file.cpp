@@ -417,6 +417,8 @@ int PageFile::writeUpdate() {
   staged_homes_.clear();
   direct_.clear();
   direct_homes_.clear();
+  std::size_t staged_bytes = kFileHeaderBytes;
+  std::size_t direct_bytes = 0;
   for (CachedPage* page : pages_) {
     const auto home = static_cast<std::uint32_t>(unitOffset(page->id));
     if (!page->image_ready) {
@@ -425,6 +427,12 @@ int PageFile::writeUpdate() {
     } else {
       page->patchImage(home, page->image);
     }
+    (home < boundary ? staged_bytes : direct_bytes) += page->image.size();
+  }
+  staged_.reserve(staged_bytes);
+  direct_.reserve(direct_bytes);
+  for (CachedPage* page : pages_) {
+    const auto home = static_cast<std::uint32_t>(unitOffset(page->id));
     auto& buffer = home < boundary ? staged_ : direct_;
     auto& homes = home < boundary ? staged_homes_ : direct_homes_;
     homes.push_back({home, buffer.size(), page->image.size()});

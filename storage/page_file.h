@@ -204,7 +204,7 @@ class PageFile final : public EntryTree {
   std::uint64_t remember_clock_ = 0;
   // Working space, kept so that warm reads allocate nothing.
   std::vector<std::uint8_t> read_buffer_;
-  std::vector<std::uint8_t> scratch_;
+  PageScratch scratch_;
   std::vector<std::uint8_t> scan_key_;
   std::vector<std::uint32_t> ids_;
   std::vector<CachedPage*> pages_;

@@ -17,7 +17,7 @@ constexpr std::uint32_t kHome = 512 + 256 * 7;
 
 Bytes encodePage(const Page& page, std::uint32_t home = kHome) {
   Bytes image;
-  Bytes scratch;
+  PageScratch scratch;
   page.encode(home, image, scratch);
   return image;
 }
