@@ -50,6 +50,25 @@ TEST(PageEncoding, EntriesShareAtMost63LeadingBytes) {
   EXPECT_EQ(page.encodedSize(), second_at + 3 + 17);
 }
 
+TEST(PageEncoding, SharedBytesAreCountedToTheFirstDifferenceWhereverItFalls) {
+  // Every length pair and every place of the first difference, either side of each eight-byte
+  // word and of the 63-byte bound, against a count made one byte at a time.
+  for (std::size_t a_length = 0; a_length <= 70; ++a_length) {
+    for (std::size_t b_length : {a_length, a_length + 1, std::size_t{9}, std::size_t{64}}) {
+      for (std::size_t differ = 0; differ <= 70; ++differ) {
+        Bytes a(a_length), b(b_length);
+        for (std::size_t i = 0; i < a.size(); ++i) a[i] = static_cast<std::uint8_t>(i * 37 + 1);
+        for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 37 + 1);
+        if (differ < b.size()) b[differ] ^= 0x80;
+        std::size_t expected = 0;
+        while (expected < 63 && expected < a.size() && expected < b.size() && a[expected] == b[expected])
+          ++expected;
+        ASSERT_EQ(sharedPrefix(a, b), expected) << a_length << " " << b_length << " " << differ;
+      }
+    }
+  }
+}
+
 TEST(PageEncoding, HeaderFlagsAndFill) {
   Page page;
   page.reset(0);
