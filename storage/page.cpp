@@ -49,12 +49,49 @@ void Page::reset(std::uint8_t level) {
   lazy_ = false;
   decoded_ = 0;
   body_.clear();
-  body_at_ = used_ = last_length_ = last_key_length_ = 0;
+  body_at_ = used_ = last_length_ = last_key_length_ = last_shared_ = 0;
+}
+
+namespace {
+
+// Orders `a` and `b` as compareKeys does, knowing that their first `from` bytes are equal, and
+// sets `match` to how many leading bytes they share.
+int compareFrom(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::size_t from,
+                std::size_t& match) {
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t at = from;
+  for (; at + 8 <= common; at += 8) {
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, a.data() + at, 8);
+    std::memcpy(&y, b.data() + at, 8);
+    if (x != y) break;
+  }
+  while (at < common && a[at] == b[at]) ++at;
+  match = at;
+  if (at < common) return a[at] < b[at] ? -1 : 1;
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+}  // namespace
+
+void Page::decodeWhileBelow(std::span<const std::uint8_t> key, bool or_equal) const {
+  // Each entry shares its first bytes with the one before, and the one before shares `match`
+  // bytes with the key: the new entry agrees with the key in as many as both share, so the
+  // comparison starts there, and it is nearly always decided by the byte it starts at.
+  if (decoded_ == 0) decodeNext();
+  std::size_t match = 0;
+  int order = compareFrom(this->key(decoded_ - 1), key, 0, match);
+  while (lazy_ && (order < 0 || (or_equal && order == 0))) {
+    decodeNext();
+    const Slot& slot = slots_[decoded_ - 1];
+    const std::size_t from = std::min({last_shared_, match, std::size_t{slot.key_length}});
+    order = compareFrom({bytes_.data() + slot.offset, slot.key_length}, key, from, match);
+  }
 }
 
 std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
   // A page still being decoded is decoded until an entry not less than the key turns up.
-  while (lazy_ && (decoded_ == 0 || compareKeys(this->key(decoded_ - 1), key) < 0)) decodeNext();
+  if (lazy_) decodeWhileBelow(key, false);
   std::size_t low = 0;
   std::size_t high = lazy_ ? decoded_ : slots_.size();
   while (low < high) {
@@ -69,7 +106,7 @@ std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
 }
 
 std::size_t Page::upperBound(std::span<const std::uint8_t> key) const {
-  while (lazy_ && (decoded_ == 0 || compareKeys(this->key(decoded_ - 1), key) <= 0)) decodeNext();
+  if (lazy_) decodeWhileBelow(key, true);
   std::size_t low = 0;
   std::size_t high = lazy_ ? decoded_ : slots_.size();
   while (low < high) {
@@ -407,6 +444,7 @@ void Page::decodeNext() const {
                static_cast<std::uint16_t>(key_length)};
   body_at_ = at + rest;
   used_ = offset + length;
+  last_shared_ = shared;
   last_length_ = length;
   last_key_length_ = key_length;
   decoded_ = i + 1;

@@ -172,6 +172,9 @@ class Page {
     if (lazy_ && i >= decoded_) decodeUpTo(i);
   }
   void decodeUpTo(std::size_t i) const;
+  // Decodes until the last entry decoded is not below `key` (or, with or_equal, is above it),
+  // or the page is decoded to its end. REQUIRES: lazy_.
+  void decodeWhileBelow(std::span<const std::uint8_t> key, bool or_equal) const;
   void decodeNext() const;
   void compactIfWasteful();
   void compact();  // the entry bytes moved into a buffer of exactly their size
@@ -189,6 +192,7 @@ class Page {
   mutable std::size_t used_ = 0;
   mutable std::size_t last_length_ = 0;
   mutable std::size_t last_key_length_ = 0;
+  mutable std::size_t last_shared_ = 0;  // the bytes the last decoded entry shares with its predecessor
   std::size_t garbage_ = 0;  // bytes of bytes_ no slot refers to any more
   mutable std::size_t size_ = kPageHeaderBytes;
   mutable bool size_known_ = true;
