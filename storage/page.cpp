@@ -234,8 +234,9 @@ void Page::moveTailTo(std::size_t from, Page& right) {
   if (!isLeaf()) children_.resize(from);
   recomputeSize();
   right.recomputeSize();
-  // Both halves keep only the room their entries take, not what the full page grew to: a bulk
-  // load fills pages in key order and never adds to the left half again.
+  // The half that stays keeps only the room its entries take, not what the full page grew to
+  // (the new half was given just that above): a bulk load fills pages in key order and never
+  // adds to the left half again.
   compact();
 }
 

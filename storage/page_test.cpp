@@ -233,8 +233,6 @@ TEST(PageDecoding, EntriesOutOfOrderAfterTheirSharedBytesAreFailures) {
   EXPECT_EQ(decodeOf({long_key, longer}), 1602);
 }
 
-// A page read from disk decodes its entries only as far as searches go, and must answer every
-// search as a page decoded whole does, from any point its decoding has reached.
 // An image as another writer may make it: every entry whole, sharing no bytes with the one
 // before, and the page not packed.
 Bytes encodeSharingNothing(const Page& page) {
@@ -259,6 +257,8 @@ Bytes encodeSharingNothing(const Page& page) {
   return image;
 }
 
+// A page read from disk decodes its entries only as far as searches go, and must answer every
+// search as a page decoded whole does, from any point its decoding has reached.
 TEST(PageDecoding, SearchesOfAPageDecodedAsFarAsNeededAgreeWithAWholeOne) {
   // Keys of every length up to 80 bytes over a few letters, so that many are prefixes of others
   // and neighbours share runs longer than a word and than the 63 bytes an entry may share, some
