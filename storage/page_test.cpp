@@ -236,23 +236,24 @@ TEST(PageDecoding, EntriesOutOfOrderAfterTheirSharedBytesAreFailures) {
 // An image as another writer may make it: every entry whole, sharing no bytes with the one
 // before, and the page not packed.
 Bytes encodeSharingNothing(const Page& page) {
-  Bytes body;
+  Bytes image(kPageHeaderBytes);
+  const auto put16 = [&image](std::size_t value) {
+    image.push_back(static_cast<std::uint8_t>(value));
+    image.push_back(static_cast<std::uint8_t>(value >> 8));
+  };
   for (std::size_t i = 0; i < page.count(); ++i) {
-    const auto entry = page.entry(i);
-    body.push_back(0x80 | 0x40);
-    body.push_back(static_cast<std::uint8_t>(entry.size()));
-    body.push_back(static_cast<std::uint8_t>(entry.size() >> 8));
-    body.push_back(static_cast<std::uint8_t>(page.keyLength(i)));
-    body.push_back(static_cast<std::uint8_t>(page.keyLength(i) >> 8));
-    body.insert(body.end(), entry.begin(), entry.end());
+    image.push_back(0x80 | 0x40);
+    put16(page.entry(i).size());
+    put16(page.keyLength(i));
+    for (const std::uint8_t byte : page.entry(i)) image.push_back(byte);
   }
-  const std::size_t stored = kPageHeaderBytes + body.size();
-  std::uint8_t header[kPageHeaderBytes] = {};  // home, stored, full and accounted sizes, count, level 0
-  storeLe32(header, kHome);
-  for (const std::size_t at : {4u, 6u, 8u}) storeLe16(header + at, static_cast<std::uint16_t>(stored));
-  storeLe16(header + 10, static_cast<std::uint16_t>(page.count()));
-  Bytes image(header, header + kPageHeaderBytes);
-  image.insert(image.end(), body.begin(), body.end());
+  // The header: home, stored, full and accounted sizes (all one: nothing packed), count, level 0.
+  const std::size_t stored = image.size();
+  const std::size_t header[] = {kHome & 0xFFFF, kHome >> 16, stored, stored, stored, page.count()};
+  for (std::size_t field = 0; field < std::size(header); ++field) {
+    image[2 * field] = static_cast<std::uint8_t>(header[field]);
+    image[2 * field + 1] = static_cast<std::uint8_t>(header[field] >> 8);
+  }
   image.resize(roundUpToUnit(stored), kFillByte);
   return image;
 }
