@@ -371,5 +371,89 @@ TEST(PageFileModel, ScanSeesEveryChangeAroundTheCursor) {
   EXPECT_TRUE(testing::sameEntries(*file, model));
 }
 
+// A scan reads the leaves in front of it a batch at a time. What it gives must be what the tree
+// holds, with changes not yet written and pages already cached among those it reads ahead; on a
+// damaged file it must stop where a walk entry by entry stops, with the same failure.
+TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
+  for (const bool enciphered : {false, true}) {
+    SCOPED_TRACE(enciphered ? "enciphered" : "plain");
+    testing::ScratchDirectory directory;
+    const auto path = directory.file("ahead.wlk");
+    PageFileOptions options;
+    if (enciphered) options.owner = "Кадры";
+    MemoryEntryTree model;
+    std::mt19937 random(99);
+    auto file = openFile(path, options);
+    for (std::uint32_t n = 0; n < 4000; ++n) {
+      const Bytes data = testing::randomData(random, 300);
+      file->insert(numberedKey(n * 4), data);
+      model.insert(numberedKey(n * 4), data);
+    }
+    ASSERT_EQ(file->flush(), 0);
+    file = openFile(path, options);
+    Entry got;
+    for (int k = 0; k < 40; ++k) {
+      const std::uint32_t at = testing::roll(random, 16000);
+      if (k % 3 == 0) {
+        file->find(numberedKey(at), got);  // a leaf cached before the scan
+      } else if (k % 3 == 1) {
+        const Bytes data = testing::randomData(random, 300);
+        file->insert(numberedKey(at), data);
+        model.insert(numberedKey(at), data);
+      } else {
+        const Bytes key = numberedKey(at / 4 * 4);
+        ASSERT_EQ(file->erase(key), model.erase(key));
+      }
+    }
+    auto visits = [](EntryTree& tree, std::uint32_t from, std::size_t limit) {
+      std::vector<Bytes> seen;
+      tree.scan(numberedKey(from), true, [&](auto key, auto data) {
+        Bytes entry(key.begin(), key.end());
+        entry.insert(entry.end(), data.begin(), data.end());
+        seen.push_back(std::move(entry));
+        return seen.size() < limit;
+      });
+      return seen;
+    };
+    for (const auto& [from, limit] : {std::pair<std::uint32_t, std::size_t>{0, 100000}, {0, 3}, {5001, 700},
+                                      {12345, 2500}, {15990, 50}}) {
+      EXPECT_TRUE(visits(*file, from, limit) == visits(model, from, limit)) << "from " << from << ", " << limit;
+    }
+
+    // The file cut short, so that reads of pages past the cut fail, at the first length that
+    // leaves the walk's root and its first thousand entries whole.
+    ASSERT_EQ(file->flush(), 0);
+    file.reset();
+    const Bytes whole = testing::readWholeFile(path);
+    auto failureOf = [](auto&& walk) {
+      try {
+        walk();
+      } catch (const StorageFailure& failure) {
+        return failure.number();
+      }
+      return 0;
+    };
+    std::size_t walked = 0;
+    int walk_failure = 0;
+    std::size_t cut = whole.size();
+    while (walked < 1000 && cut > whole.size() / 2) {
+      cut -= 4 * kUnitBytes;
+      testing::writeWholeFile(path, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
+      file = openFile(path, options);
+      walked = 0;
+      walk_failure = failureOf([&] {
+        for (Bytes key; file->seek(key, Seek::After, got); ++walked) key.assign(got.key().begin(), got.key().end());
+      });
+    }
+    ASSERT_GE(walked, 1000u);
+    ASSERT_NE(walk_failure, 0);
+    std::size_t scanned = 0;
+    file = openFile(path, options);
+    const int scan_failure = failureOf([&] { file->scan({}, true, [&](auto, auto) { return ++scanned > 0; }); });
+    EXPECT_EQ(scan_failure, walk_failure);
+    EXPECT_EQ(scanned, walked);
+  }
+}
+
 }  // namespace
 }  // namespace veltrano::storage

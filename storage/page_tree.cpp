@@ -70,16 +70,24 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
     const int size_class = header_.runs.classOfPage(id);
     if (size_class == 0) fail(failure::kUnitOutsideRuns);
     cache_.trimBeforeLoad();
-    read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
     const auto home = static_cast<std::uint32_t>(unitOffset(id));
-    std::uint64_t from = home;
-    if (!pending_copies_.empty()) {
-      if (const auto copy = pending_copies_.find(home); copy != pending_copies_.end()) from = copy->second.at;
+    std::span<const std::uint8_t> image;
+    const auto ahead = std::find_if(ahead_pages_.begin(), ahead_pages_.end(),
+                                    [id](const AheadPage& page) { return page.id == id; });
+    if (ahead != ahead_pages_.end()) {
+      image = std::span<const std::uint8_t>(ahead_bytes_).subspan(ahead->at, ahead->size);
+    } else {
+      read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
+      std::uint64_t from = home;
+      if (!pending_copies_.empty()) {
+        if (const auto copy = pending_copies_.find(home); copy != pending_copies_.end()) from = copy->second.at;
+      }
+      readBlocks(from, read_buffer_);
+      image = read_buffer_;
     }
-    readBlocks(from, read_buffer_);
     CachedPage& loaded = cache_.addLoaded(id);
     try {
-      loaded.decode(read_buffer_, home);
+      loaded.decode(image, home);
     } catch (...) {
       cache_.remove(loaded);
       throw;
@@ -157,6 +165,66 @@ bool PageFile::stepLeaf(int direction) {
     }
   }
   return false;
+}
+
+void PageFile::readAheadSiblings() {
+  // A read-only file with an update left pending reads some pages from their copies.
+  if (path_.size() < 2 || !pending_copies_.empty()) return;
+  const PathStep& step = path_[path_.size() - 2];
+  // The parent was used on the way down, so it is cached (and decoded whole by stepLeaf); looking
+  // it up is not counted as a use.
+  const CachedPage* found = cache_.find(step.id);
+  if (found == nullptr) return;
+  const CachedPage& parent = *found;
+  parent.decodeAll();
+  const std::size_t first = step.index + 1;
+  if (first >= parent.count()) return;
+  const std::uint32_t next = parent.child(first);
+  if (cache_.find(next) != nullptr ||
+      std::any_of(ahead_pages_.begin(), ahead_pages_.end(), [next](const AheadPage& p) { return p.id == next; }))
+    return;
+  // A scan that stops after a few records reads little ahead; a long one soon reads many
+  // leaves a time.
+  constexpr std::size_t kFirstBatch = 2;
+  constexpr std::size_t kLargestBatch = 64;
+  ahead_batch_ = std::clamp(ahead_batch_ * 2, kFirstBatch, kLargestBatch);
+  const std::size_t end = std::min(parent.count(), first + ahead_batch_);
+
+  ahead_pages_.clear();
+  std::size_t total = 0;
+  for (std::size_t i = first; i < end; ++i) {
+    const std::uint32_t id = parent.child(i);
+    if (id >= kFirstUnplacedId || cache_.find(id) != nullptr) continue;
+    const int size_class = header_.runs.classOfPage(id);
+    if (size_class == 0) continue;  // page() reports it when the walk gets there
+    const std::size_t size = static_cast<std::size_t>(size_class) * kUnitBytes;
+    ahead_pages_.push_back({id, 0, size});
+    total += size;
+  }
+  // In the order of their homes, each page placed after the one before in the buffer, so that
+  // pages side by side in the file are one read.
+  std::sort(ahead_pages_.begin(), ahead_pages_.end(),
+            [](const AheadPage& a, const AheadPage& b) { return a.id < b.id; });
+  ahead_bytes_.resize(total);
+  std::size_t at = 0;
+  for (AheadPage& ahead : ahead_pages_) {
+    ahead.at = at;
+    at += ahead.size;
+  }
+  std::size_t kept = 0;
+  for (std::size_t run = 0; run < ahead_pages_.size();) {
+    std::size_t past = run + 1;
+    while (past < ahead_pages_.size() &&
+           unitOffset(ahead_pages_[past].id) == unitOffset(ahead_pages_[past - 1].id) + ahead_pages_[past - 1].size)
+      ++past;
+    const std::size_t from = ahead_pages_[run].at;
+    const std::size_t bytes = ahead_pages_[past - 1].at + ahead_pages_[past - 1].size - from;
+    if (tryReadBlocks(unitOffset(ahead_pages_[run].id), std::span<std::uint8_t>(ahead_bytes_).subspan(from, bytes))) {
+      for (std::size_t i = run; i < past; ++i) ahead_pages_[kept++] = ahead_pages_[i];
+    }
+    run = past;
+  }
+  ahead_pages_.resize(kept);
 }
 
 const CachedPage* PageFile::rememberedLeaf(std::span<const std::uint8_t> key) {
@@ -255,6 +323,13 @@ bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
 
 void PageFile::scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit) {
   if (header_.root == kNoPage) return;
+  struct AheadDropped {
+    PageFile& file;
+    ~AheadDropped() {
+      file.ahead_pages_.clear();
+      file.ahead_batch_ = 0;
+    }
+  } dropped{*this};
   const CachedPage* leaf = &descend(from, false);
   std::size_t index = inclusive ? leaf->lowerBound(from) : leaf->upperBound(from);
   for (;;) {
@@ -268,6 +343,7 @@ void PageFile::scan(std::span<const std::uint8_t> from, bool inclusive, const En
       const auto last = leaf->key(leaf->count() - 1);
       scan_key_.assign(last.begin(), last.end());
     }
+    readAheadSiblings();
     if (!stepLeaf(1)) return;
     leaf = &page(path_.back().id, 0);
     index = 0;
