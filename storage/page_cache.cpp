@@ -21,9 +21,7 @@ CachedPage* PageCache::find(std::uint32_t id) {
   for (CachedPage* page = chains_[id % kChains].get(); page != nullptr; page = page->chain_next_.get()) {
     if (page->id == id) return page;
   }
-  if (changed_.empty()) return nullptr;
-  const auto found = changed_.find(id);
-  return found == changed_.end() ? nullptr : found->second.get();
+  return changed_.find(id);
 }
 
 void PageCache::use(CachedPage& page) {
@@ -85,7 +83,7 @@ CachedPage& PageCache::addChanged(std::uint32_t id) {
   page->image_ready = false;
   page->load_tick = page->use_tick = ++clock_;
   CachedPage& result = *page;
-  changed_.emplace(id, std::move(page));
+  changed_.insert(std::move(page));
   return result;
 }
 
@@ -120,7 +118,7 @@ void PageCache::markChanged(CachedPage& page) {
   if (page.changed) return;
   auto owned = unlinkUnchanged(page);
   owned->changed = true;
-  changed_.emplace(page.id, std::move(owned));
+  changed_.insert(std::move(owned));
 }
 
 void PageCache::markAllUnchanged() {
@@ -128,10 +126,8 @@ void PageCache::markAllUnchanged() {
   // goes back to its usual bound at once: waiting for the next load to trim it would let reads
   // walk chains hundreds of pages long. Only the pages that bound lets stay are linked — the
   // ones used last, which hold the upper levels of the tree — and the rest go straight away.
-  std::vector<CachedPage*> pages;
-  pages.reserve(changed_.size());
-  for (auto& [id, page] : changed_) pages.push_back(page.get());
-  const auto latest_first = [](const CachedPage* a, const CachedPage* b) {
+  std::vector<std::unique_ptr<CachedPage>> pages = changed_.takeAll();
+  const auto latest_first = [](const std::unique_ptr<CachedPage>& a, const std::unique_ptr<CachedPage>& b) {
     return a->use_tick > b->use_tick;
   };
   const std::size_t kept = std::min(pages.size(), kTrimAlways - 1);
@@ -140,26 +136,22 @@ void PageCache::markAllUnchanged() {
   std::sort(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(kept), latest_first);
   // Linked oldest first, so that the last used ends at the front; all count as used now.
   for (std::size_t i = kept; i-- > 0;) {
-    auto owned = std::move(changed_.at(pages[i]->id));
+    auto owned = std::move(pages[i]);
     owned->changed = false;
     owned->image_ready = false;
     owned->image.clear();
     owned->use_tick = clock_;
     linkUnchanged(std::move(owned));
   }
-  for (auto& [id, page] : changed_) {
-    if (page != nullptr) recycle(std::move(page));
-  }
-  changed_.clear();
+  for (std::size_t i = kept; i < pages.size(); ++i) recycle(std::move(pages[i]));
   while (lru_count_ >= kTrimAlways) dropOldest();
 }
 
 void PageCache::renumber(CachedPage& page, std::uint32_t id) {
   if (page.changed) {
-    auto owned = std::move(changed_.at(page.id));
-    changed_.erase(page.id);
+    auto owned = changed_.take(page.id);
     owned->id = id;
-    changed_.emplace(id, std::move(owned));
+    changed_.insert(std::move(owned));
   } else {
     auto owned = unlinkUnchanged(page);
     owned->id = id;
@@ -169,9 +161,7 @@ void PageCache::renumber(CachedPage& page, std::uint32_t id) {
 
 void PageCache::remove(CachedPage& page) {
   if (page.changed) {
-    auto owned = std::move(changed_.at(page.id));
-    changed_.erase(page.id);
-    recycle(std::move(owned));
+    recycle(changed_.take(page.id));
   } else {
     recycle(unlinkUnchanged(page));
   }
@@ -182,13 +172,13 @@ void PageCache::removeUnchanged() {
 }
 
 void PageCache::removeChanged() {
-  for (auto& [id, page] : changed_) recycle(std::move(page));
-  changed_.clear();
+  for (auto& page : changed_.takeAll()) recycle(std::move(page));
 }
 
 void PageCache::changedIds(std::vector<std::uint32_t>& out) const {
   out.clear();
-  for (const auto& [id, page] : changed_) out.push_back(id);
+  changed_.forEach([&out](const CachedPage& page) { out.push_back(page.id); });
+  std::sort(out.begin(), out.end());
 }
 
 }  // namespace veltrano::storage

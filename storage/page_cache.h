@@ -17,11 +17,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "storage/cache_counts.h"
 #include "storage/page.h"
+#include "storage/page_table.h"
 
 namespace veltrano::storage {
 
@@ -78,7 +78,7 @@ class PageCache {
   std::size_t changedCount() const { return changed_.size(); }
   std::uint64_t clock() const { return clock_; }
   const CacheCounts& counts() const { return counts_; }
-  // The numbers of the changed pages, in no particular order.
+  // The numbers of the changed pages, in increasing order (the order an update places them in).
   void changedIds(std::vector<std::uint32_t>& out) const;
 
  private:
@@ -92,7 +92,7 @@ class PageCache {
   CachedPage* newest_ = nullptr;
   CachedPage* oldest_ = nullptr;
   std::size_t lru_count_ = 0;
-  std::unordered_map<std::uint32_t, std::unique_ptr<CachedPage>> changed_;
+  PageTable changed_;
   std::vector<std::unique_ptr<CachedPage>> spare_;
   std::uint64_t clock_ = 0;
   CacheCounts counts_;

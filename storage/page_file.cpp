@@ -409,10 +409,8 @@ int PageFile::writeUpdate() {
   placePages();
   header_.change_counter = disk_header_.change_counter + 1;
   pages_.clear();
-  cache_.changedIds(ids_);
+  cache_.changedIds(ids_);  // in increasing order, so the pages go out in the order of their homes
   for (const std::uint32_t id : ids_) pages_.push_back(cache_.find(id));
-  std::sort(pages_.begin(), pages_.end(),
-            [](const CachedPage* a, const CachedPage* b) { return a->id < b->id; });
   staged_.clear();
   staged_homes_.clear();
   direct_.clear();
