@@ -211,30 +211,26 @@ class PageFile final : public EntryTree {
   std::vector<std::uint8_t> read_buffer_;
   PageScratch scratch_;
   std::vector<std::uint8_t> scan_key_;
+  // A page's image held in one of the buffers below, with the offset of its home in the file.
+  struct BufferedImage {
+    std::uint32_t home;
+    std::size_t at;  // offset in the buffer
+    std::size_t size;
+  };
   // Leaves read ahead by the scan under way, emptied when it ends: no other station writes
   // during one scan, and a scan changes nothing. Those of a table's records lie mostly side by
   // side in their runs, so a batch of them costs a few reads instead of one each.
-  struct AheadPage {
-    std::uint32_t id;
-    std::size_t at;  // offset in ahead_bytes_
-    std::size_t size;
-  };
   std::vector<std::uint8_t> ahead_bytes_;
-  std::vector<AheadPage> ahead_pages_;
+  std::vector<BufferedImage> ahead_pages_;
   std::size_t ahead_batch_ = 0;
   std::vector<std::uint32_t> ids_;
   std::vector<CachedPage*> pages_;
   // The update being written: images bound for the pending area (sorted by home) and the new
   // header, kept for step 5.
-  struct StagedImage {
-    std::uint32_t home;
-    std::size_t at;  // offset in staged_
-    std::size_t size;
-  };
   std::vector<std::uint8_t> staged_;
-  std::vector<StagedImage> staged_homes_;
+  std::vector<BufferedImage> staged_homes_;
   std::vector<std::uint8_t> direct_;
-  std::vector<StagedImage> direct_homes_;
+  std::vector<BufferedImage> direct_homes_;
   FileHeader step1_header_;
 };
 

@@ -415,9 +415,13 @@ TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
       });
       return seen;
     };
-    for (const auto& [from, limit] : {std::pair<std::uint32_t, std::size_t>{0, 100000}, {0, 3}, {5001, 700},
-                                      {12345, 2500}, {15990, 50}}) {
-      EXPECT_TRUE(visits(*file, from, limit) == visits(model, from, limit)) << "from " << from << ", " << limit;
+    for (const auto& [from, limit] : {std::pair<std::uint32_t, std::size_t>{0, 100000},
+                                      {0, 3},
+                                      {5001, 700},
+                                      {12345, 2500},
+                                      {15990, 50}}) {
+      EXPECT_TRUE(visits(*file, from, limit) == visits(model, from, limit))
+          << "from " << from << ", " << limit;
     }
 
     // The file cut short, so that reads of pages past the cut fail, at the first length that
@@ -442,14 +446,16 @@ TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
       file = openFile(path, options);
       walked = 0;
       walk_failure = failureOf([&] {
-        for (Bytes key; file->seek(key, Seek::After, got); ++walked) key.assign(got.key().begin(), got.key().end());
+        for (Bytes key; file->seek(key, Seek::After, got); ++walked)
+          key.assign(got.key().begin(), got.key().end());
       });
     }
     ASSERT_GE(walked, 1000u);
     ASSERT_NE(walk_failure, 0);
     std::size_t scanned = 0;
     file = openFile(path, options);
-    const int scan_failure = failureOf([&] { file->scan({}, true, [&](auto, auto) { return ++scanned > 0; }); });
+    const int scan_failure =
+        failureOf([&] { file->scan({}, true, [&](auto, auto) { return ++scanned > 0; }); });
     EXPECT_EQ(scan_failure, walk_failure);
     EXPECT_EQ(scanned, walked);
   }

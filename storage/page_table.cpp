@@ -54,7 +54,8 @@ std::unique_ptr<CachedPage> PageTable::take(std::uint32_t id) {
   for (std::size_t at = (hole + 1) & mask; slots_[at].page != nullptr; at = (at + 1) & mask) {
     const std::size_t wanted = home(slots_[at].id);
     // The page at `at` may fill the hole unless its home lies cyclically in (hole, at].
-    const bool home_after_hole = hole <= at ? (wanted > hole && wanted <= at) : (wanted > hole || wanted <= at);
+    const bool home_after_hole =
+        hole <= at ? (wanted > hole && wanted <= at) : (wanted > hole || wanted <= at);
     if (home_after_hole) continue;
     slots_[hole] = std::exchange(slots_[at], Slot{});
     hole = at;

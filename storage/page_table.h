@@ -46,9 +46,7 @@ class PageTable {
     CachedPage* page = nullptr;  // owned; null for an empty slot
   };
 
-  std::size_t home(std::uint32_t id) const {
-    return static_cast<std::size_t>((id * 0x9E3779B9u) >> shift_);
-  }
+  std::size_t home(std::uint32_t id) const { return static_cast<std::size_t>((id * 0x9E3779B9u) >> shift_); }
   std::size_t slotOf(std::uint32_t id) const;  // the slot holding id; REQUIRES: held
   void grow();
 

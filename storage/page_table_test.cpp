@@ -46,7 +46,8 @@ TEST(PageTable, HoldsWhatAMapHoldsThroughGrowthRemovalAndRenumbering) {
         const auto shape = random() % 3;
         const std::uint32_t near =
             shape == 0   ? static_cast<std::uint32_t>(random() % 4000) * 64
-            : shape == 1 ? kFirstUnplacedId + static_cast<std::uint32_t>(random() % (next_unplaced - kFirstUnplacedId + 1))
+            : shape == 1 ? kFirstUnplacedId +
+                               static_cast<std::uint32_t>(random() % (next_unplaced - kFirstUnplacedId + 1))
                          : static_cast<std::uint32_t>(random());
         auto at = model.lower_bound(near);
         if (at == model.end()) at = model.begin();
@@ -64,7 +65,8 @@ TEST(PageTable, HoldsWhatAMapHoldsThroughGrowthRemovalAndRenumbering) {
       }
       ASSERT_EQ(table.size(), model.size());
       if (step % 997 == 0) {
-        for (const auto& [id, page] : model) ASSERT_EQ(table.find(id), page) << "step " << step << " id " << id;
+        for (const auto& [id, page] : model)
+          ASSERT_EQ(table.find(id), page) << "step " << step << " id " << id;
         std::size_t visited = 0;
         table.forEach([&](const CachedPage& page) {
           ++visited;

@@ -73,14 +73,15 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
     const auto home = static_cast<std::uint32_t>(unitOffset(id));
     std::span<const std::uint8_t> image;
     const auto ahead = std::find_if(ahead_pages_.begin(), ahead_pages_.end(),
-                                    [id](const AheadPage& page) { return page.id == id; });
+                                    [home](const BufferedImage& page) { return page.home == home; });
     if (ahead != ahead_pages_.end()) {
       image = std::span<const std::uint8_t>(ahead_bytes_).subspan(ahead->at, ahead->size);
     } else {
       read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
       std::uint64_t from = home;
       if (!pending_copies_.empty()) {
-        if (const auto copy = pending_copies_.find(home); copy != pending_copies_.end()) from = copy->second.at;
+        if (const auto copy = pending_copies_.find(home); copy != pending_copies_.end())
+          from = copy->second.at;
       }
       readBlocks(from, read_buffer_);
       image = read_buffer_;
@@ -180,8 +181,10 @@ void PageFile::readAheadSiblings() {
   const std::size_t first = step.index + 1;
   if (first >= parent.count()) return;
   const std::uint32_t next = parent.child(first);
+  const auto next_home = static_cast<std::uint32_t>(unitOffset(next));
   if (cache_.find(next) != nullptr ||
-      std::any_of(ahead_pages_.begin(), ahead_pages_.end(), [next](const AheadPage& p) { return p.id == next; }))
+      std::any_of(ahead_pages_.begin(), ahead_pages_.end(),
+                  [next_home](const BufferedImage& p) { return p.home == next_home; }))
     return;
   // A scan that stops after a few records reads little ahead; a long one soon reads many
   // leaves a time.
@@ -198,16 +201,16 @@ void PageFile::readAheadSiblings() {
     const int size_class = header_.runs.classOfPage(id);
     if (size_class == 0) continue;  // page() reports it when the walk gets there
     const std::size_t size = static_cast<std::size_t>(size_class) * kUnitBytes;
-    ahead_pages_.push_back({id, 0, size});
+    ahead_pages_.push_back({static_cast<std::uint32_t>(unitOffset(id)), 0, size});
     total += size;
   }
   // In the order of their homes, each page placed after the one before in the buffer, so that
   // pages side by side in the file are one read.
   std::sort(ahead_pages_.begin(), ahead_pages_.end(),
-            [](const AheadPage& a, const AheadPage& b) { return a.id < b.id; });
+            [](const BufferedImage& a, const BufferedImage& b) { return a.home < b.home; });
   ahead_bytes_.resize(total);
   std::size_t at = 0;
-  for (AheadPage& ahead : ahead_pages_) {
+  for (BufferedImage& ahead : ahead_pages_) {
     ahead.at = at;
     at += ahead.size;
   }
@@ -215,11 +218,11 @@ void PageFile::readAheadSiblings() {
   for (std::size_t run = 0; run < ahead_pages_.size();) {
     std::size_t past = run + 1;
     while (past < ahead_pages_.size() &&
-           unitOffset(ahead_pages_[past].id) == unitOffset(ahead_pages_[past - 1].id) + ahead_pages_[past - 1].size)
+           ahead_pages_[past].home == ahead_pages_[past - 1].home + ahead_pages_[past - 1].size)
       ++past;
     const std::size_t from = ahead_pages_[run].at;
     const std::size_t bytes = ahead_pages_[past - 1].at + ahead_pages_[past - 1].size - from;
-    if (tryReadBlocks(unitOffset(ahead_pages_[run].id), std::span<std::uint8_t>(ahead_bytes_).subspan(from, bytes))) {
+    if (tryReadBlocks(ahead_pages_[run].home, std::span<std::uint8_t>(ahead_bytes_).subspan(from, bytes))) {
       for (std::size_t i = run; i < past; ++i) ahead_pages_[kept++] = ahead_pages_[i];
     }
     run = past;
