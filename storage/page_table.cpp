@@ -1,6 +1,7 @@
 #include "storage/page_table.h"
 
 #include <bit>
+#include <stdexcept>
 #include <utility>
 
 #include "storage/page_cache.h"
@@ -17,21 +18,18 @@ PageTable::~PageTable() {
   for (Slot& slot : slots_) delete slot.page;
 }
 
-CachedPage* PageTable::find(std::uint32_t id) const {
-  if (size_ == 0) return nullptr;
+std::size_t PageTable::slotOf(std::uint32_t id) const {
+  if (size_ == 0) return slots_.size();
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = home(id);; at = (at + 1) & mask) {
-    const Slot& slot = slots_[at];
-    if (slot.page == nullptr) return nullptr;
-    if (slot.id == id) return slot.page;
+    if (slots_[at].page == nullptr) return slots_.size();
+    if (slots_[at].id == id) return at;
   }
 }
 
-std::size_t PageTable::slotOf(std::uint32_t id) const {
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = home(id);
-  while (slots_[at].page == nullptr || slots_[at].id != id) at = (at + 1) & mask;
-  return at;
+CachedPage* PageTable::find(std::uint32_t id) const {
+  const std::size_t at = slotOf(id);
+  return at < slots_.size() ? slots_[at].page : nullptr;
 }
 
 void PageTable::insert(std::unique_ptr<CachedPage> page) {
@@ -44,8 +42,9 @@ void PageTable::insert(std::unique_ptr<CachedPage> page) {
 }
 
 std::unique_ptr<CachedPage> PageTable::take(std::uint32_t id) {
-  const std::size_t mask = slots_.size() - 1;
   std::size_t hole = slotOf(id);
+  if (hole == slots_.size()) throw std::out_of_range("no changed page with that number");
+  const std::size_t mask = slots_.size() - 1;
   std::unique_ptr<CachedPage> taken(slots_[hole].page);
   slots_[hole] = Slot{};
   --size_;
@@ -80,17 +79,20 @@ std::vector<std::unique_ptr<CachedPage>> PageTable::takeAll() {
 }
 
 void PageTable::grow() {
-  std::vector<Slot> old = std::move(slots_);
-  const std::size_t count = old.empty() ? kFirstSlots : old.size() * 2;
-  slots_.assign(count, Slot{});
-  shift_ = 32 - static_cast<unsigned>(std::countr_zero(count));
+  // The larger table is made before anything changes, so that running out of memory leaves the
+  // table as it was.
+  const std::size_t count = slots_.empty() ? kFirstSlots : slots_.size() * 2;
+  std::vector<Slot> grown(count);
+  const unsigned shift = 32 - static_cast<unsigned>(std::countr_zero(count));
   const std::size_t mask = count - 1;
-  for (const Slot& slot : old) {
+  for (const Slot& slot : slots_) {
     if (slot.page == nullptr) continue;
-    std::size_t at = home(slot.id);
-    while (slots_[at].page != nullptr) at = (at + 1) & mask;
-    slots_[at] = slot;
+    std::size_t at = static_cast<std::size_t>((slot.id * kFibonacci) >> shift);
+    while (grown[at].page != nullptr) at = (at + 1) & mask;
+    grown[at] = slot;
   }
+  slots_.swap(grown);
+  shift_ = shift;
 }
 
 }  // namespace veltrano::storage

@@ -26,7 +26,7 @@ class PageTable {
   CachedPage* find(std::uint32_t id) const;
   // Adds a page under its id. REQUIRES: no page with that id is held.
   void insert(std::unique_ptr<CachedPage> page);
-  // Gives up the page with this number. REQUIRES: it is held.
+  // Gives up the page with this number; std::out_of_range when none is held.
   std::unique_ptr<CachedPage> take(std::uint32_t id);
   // Gives up every page, in no particular order; the table is empty afterwards.
   std::vector<std::unique_ptr<CachedPage>> takeAll();
@@ -46,8 +46,9 @@ class PageTable {
     CachedPage* page = nullptr;  // owned; null for an empty slot
   };
 
-  std::size_t home(std::uint32_t id) const { return static_cast<std::size_t>((id * 0x9E3779B9u) >> shift_); }
-  std::size_t slotOf(std::uint32_t id) const;  // the slot holding id; REQUIRES: held
+  static constexpr std::uint32_t kFibonacci = 0x9E3779B9u;  // 2^32 divided by the golden ratio
+  std::size_t home(std::uint32_t id) const { return static_cast<std::size_t>((id * kFibonacci) >> shift_); }
+  std::size_t slotOf(std::uint32_t id) const;  // the slot holding id, or slots_.size()
   void grow();
 
   std::vector<Slot> slots_;

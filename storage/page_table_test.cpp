@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <stdexcept>
 
 #include "storage/page_cache.h"
 #include "storage/page_format.h"
@@ -62,6 +63,7 @@ TEST(PageTable, HoldsWhatAMapHoldsThroughGrowthRemovalAndRenumbering) {
       } else {
         const std::uint32_t absent = freshId();
         ASSERT_EQ(table.find(absent), nullptr) << "step " << step;
+        ASSERT_THROW(table.take(absent), std::out_of_range) << "step " << step;
       }
       ASSERT_EQ(table.size(), model.size());
       if (step % 997 == 0) {
