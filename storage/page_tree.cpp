@@ -187,7 +187,7 @@ void PageFile::readAheadSiblings() {
                   [next_home](const BufferedImage& p) { return p.home == next_home; }))
     return;
   // A scan that stops after a few records reads little ahead; a long one soon reads many
-  // leaves a time.
+  // leaves at a time.
   constexpr std::size_t kFirstBatch = 2;
   constexpr std::size_t kLargestBatch = 64;
   ahead_batch_ = std::clamp(ahead_batch_ * 2, kFirstBatch, kLargestBatch);
