@@ -32,7 +32,6 @@ class PageTable {
   std::vector<std::unique_ptr<CachedPage>> takeAll();
 
   std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
   template <typename Visit>
   void forEach(Visit&& visit) const {
     for (const Slot& slot : slots_) {
@@ -53,7 +52,7 @@ class PageTable {
 
   std::vector<Slot> slots_;
   std::size_t size_ = 0;
-  unsigned shift_ = 32;  // 32 − log2(slots)
+  unsigned shift_ = 32;  // 32 − log2(slots); home() is used only once there are slots
 };
 
 }  // namespace veltrano::storage

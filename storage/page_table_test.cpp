@@ -78,7 +78,7 @@ TEST(PageTable, HoldsWhatAMapHoldsThroughGrowthRemovalAndRenumbering) {
       }
     }
     auto all = table.takeAll();
-    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(table.size(), 0u);
     EXPECT_EQ(all.size(), model.size());
     for (const auto& page : all) EXPECT_EQ(model.at(page->id), page.get());
     EXPECT_EQ(table.find(all.empty() ? 0 : all.front()->id), nullptr);
