@@ -450,20 +450,14 @@ int PageFile::writeUpdate() {
 
   // Step 3: new pages straight to their homes, the rest and the header to the pending area.
   for (std::size_t first = 0; first < direct_homes_.size();) {
-    std::size_t last = first + 1;
-    while (last < direct_homes_.size() &&
-           direct_homes_[last].home == direct_homes_[last - 1].home + direct_homes_[last - 1].size) {
-      ++last;
-    }
-    const std::size_t length =
-        direct_homes_[last - 1].at + direct_homes_[last - 1].size - direct_homes_[first].at;
+    const ImageRun run = runFrom(direct_homes_, first);
     if (const int outcome =
             writeBlocks(direct_homes_[first].home,
-                        std::span<std::uint8_t>(direct_.data() + direct_homes_[first].at, length));
+                        std::span<std::uint8_t>(direct_.data() + direct_homes_[first].at, run.bytes));
         outcome != 0) {
       return outcome;
     }
-    first = last;
+    first = run.past;
   }
   if (const int outcome = writeBlocks(pending_start, staged_); outcome != 0) return outcome;
 
@@ -513,24 +507,23 @@ int PageFile::completeUpdate() {
   return 0;
 }
 
+PageFile::ImageRun PageFile::runFrom(std::span<const BufferedImage> images, std::size_t first) {
+  std::size_t past = first + 1;
+  while (past < images.size() && images[past].home == images[past - 1].home + images[past - 1].size) ++past;
+  return {past, images[past - 1].at + images[past - 1].size - images[first].at};
+}
+
 int PageFile::writeHomes() {
   // Step 5: every shadowed page to its home (neighbours in one write), then the new header.
-  const std::size_t pages = staged_homes_.size() - 1;
-  for (std::size_t first = 0; first < pages;) {
-    std::size_t last = first + 1;
-    while (last < pages &&
-           staged_homes_[last].home == staged_homes_[last - 1].home + staged_homes_[last - 1].size) {
-      ++last;
-    }
-    const std::size_t length =
-        staged_homes_[last - 1].at + staged_homes_[last - 1].size - staged_homes_[first].at;
-    if (const int outcome =
-            writeBlocks(staged_homes_[first].home,
-                        std::span<std::uint8_t>(staged_.data() + staged_homes_[first].at, length));
+  const auto pages = std::span<const BufferedImage>(staged_homes_).first(staged_homes_.size() - 1);
+  for (std::size_t first = 0; first < pages.size();) {
+    const ImageRun run = runFrom(pages, first);
+    if (const int outcome = writeBlocks(pages[first].home,
+                                        std::span<std::uint8_t>(staged_.data() + pages[first].at, run.bytes));
         outcome != 0) {
       return outcome;
     }
-    first = last;
+    first = run.past;
   }
   return writeHeaderAt0(header_);
 }

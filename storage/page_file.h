@@ -217,6 +217,15 @@ class PageFile final : public EntryTree {
     std::size_t at;  // offset in the buffer
     std::size_t size;
   };
+  // The images from `first` on whose homes follow one another without a gap, so that they go to
+  // or come from the file in one write or read: the index past the last, and their bytes.
+  struct ImageRun {
+    std::size_t past;
+    std::size_t bytes;
+  };
+  static ImageRun runFrom(std::span<const BufferedImage> images, std::size_t first);
+  // The page read ahead for this home, or null.
+  const BufferedImage* readAheadAt(std::uint32_t home) const;
   // Leaves read ahead by the scan under way, emptied when it ends: no other station writes
   // during one scan, and a scan changes nothing. Those of a table's records lie mostly side by
   // side in their runs, so a batch of them costs a few reads instead of one each.

@@ -72,9 +72,7 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
     cache_.trimBeforeLoad();
     const auto home = static_cast<std::uint32_t>(unitOffset(id));
     std::span<const std::uint8_t> image;
-    const auto ahead = std::find_if(ahead_pages_.begin(), ahead_pages_.end(),
-                                    [home](const BufferedImage& page) { return page.home == home; });
-    if (ahead != ahead_pages_.end()) {
+    if (const BufferedImage* ahead = readAheadAt(home); ahead != nullptr) {
       image = std::span<const std::uint8_t>(ahead_bytes_).subspan(ahead->at, ahead->size);
     } else {
       read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
@@ -181,10 +179,7 @@ void PageFile::readAheadSiblings() {
   const std::size_t first = step.index + 1;
   if (first >= parent.count()) return;
   const std::uint32_t next = parent.child(first);
-  const auto next_home = static_cast<std::uint32_t>(unitOffset(next));
-  if (cache_.find(next) != nullptr ||
-      std::any_of(ahead_pages_.begin(), ahead_pages_.end(),
-                  [next_home](const BufferedImage& p) { return p.home == next_home; }))
+  if (cache_.find(next) != nullptr || readAheadAt(static_cast<std::uint32_t>(unitOffset(next))) != nullptr)
     return;
   // A scan that stops after a few records reads little ahead; a long one soon reads many
   // leaves at a time.
@@ -215,19 +210,21 @@ void PageFile::readAheadSiblings() {
     at += ahead.size;
   }
   std::size_t kept = 0;
-  for (std::size_t run = 0; run < ahead_pages_.size();) {
-    std::size_t past = run + 1;
-    while (past < ahead_pages_.size() &&
-           ahead_pages_[past].home == ahead_pages_[past - 1].home + ahead_pages_[past - 1].size)
-      ++past;
-    const std::size_t from = ahead_pages_[run].at;
-    const std::size_t bytes = ahead_pages_[past - 1].at + ahead_pages_[past - 1].size - from;
-    if (tryReadBlocks(ahead_pages_[run].home, std::span<std::uint8_t>(ahead_bytes_).subspan(from, bytes))) {
-      for (std::size_t i = run; i < past; ++i) ahead_pages_[kept++] = ahead_pages_[i];
+  for (std::size_t from = 0; from < ahead_pages_.size();) {
+    const ImageRun run = runFrom(ahead_pages_, from);
+    const auto bytes = std::span<std::uint8_t>(ahead_bytes_).subspan(ahead_pages_[from].at, run.bytes);
+    if (tryReadBlocks(ahead_pages_[from].home, bytes)) {
+      for (std::size_t i = from; i < run.past; ++i) ahead_pages_[kept++] = ahead_pages_[i];
     }
-    run = past;
+    from = run.past;
   }
   ahead_pages_.resize(kept);
+}
+
+const PageFile::BufferedImage* PageFile::readAheadAt(std::uint32_t home) const {
+  const auto found = std::find_if(ahead_pages_.begin(), ahead_pages_.end(),
+                                  [home](const BufferedImage& page) { return page.home == home; });
+  return found == ahead_pages_.end() ? nullptr : &*found;
 }
 
 const CachedPage* PageFile::rememberedLeaf(std::span<const std::uint8_t> key) {
