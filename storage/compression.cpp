@@ -129,4 +129,104 @@ void unpackBody(std::span<const std::uint8_t> packed, std::span<std::uint8_t> bo
   }
 }
 
+BodyReader::BodyReader(std::span<const std::uint8_t> stored, std::size_t body_size, bool packed)
+    : packed_(stored), body_size_(body_size) {
+  if (packed) return;
+  // A body stored as it is reads as one literal group.
+  if (stored.size() < body_size) fail(failure::kEntriesDoNotFill);
+  group_left_ = body_size;
+  group_literal_ = true;
+  literal_next_ = false;
+}
+
+namespace {
+
+std::size_t readCount(std::span<const std::uint8_t> packed, std::size_t& in, int failure_number) {
+  if (in < packed.size() && packed[in] < 0x80) return packed[in++];
+  return takeCount(packed, in, failure_number);
+}
+
+}  // namespace
+
+template <bool kWrites>
+void BodyReader::advance(std::uint8_t* out, std::size_t count) {
+  // The rest of the group under way, then whole groups, read as unpackBody reads them.
+  const std::size_t here = std::min(count, group_left_);
+  if constexpr (kWrites) {
+    if (group_literal_) {
+      std::memcpy(out, packed_.data() + in_, here);
+    } else {
+      std::memset(out, last_byte_, here);
+    }
+    out += here;
+  }
+  if (group_literal_) in_ += here;
+  group_left_ -= here;
+  position_ += here;
+  count -= here;
+  if (count == 0) return;
+  const std::uint8_t* const from = packed_.data();
+  const std::size_t in_size = packed_.size();
+  std::size_t in = in_;
+  std::size_t position = position_;
+  for (bool literal_next = literal_next_;;) {
+    if (literal_next) {
+      literal_next = false;
+      const std::size_t literal =
+          in < in_size && from[in] < 0x80 ? from[in++] : takeCount(packed_, in, failure::kLiteralOverrun);
+      if (literal > body_size_ - position || literal > in_size - in) fail(failure::kLiteralOverrun);
+      if (literal > 0) last_byte_ = from[in + literal - 1];
+      const std::size_t step = std::min(literal, count);
+      if constexpr (kWrites) {
+        std::memcpy(out, from + in, step);
+        out += step;
+      }
+      if (literal >= count) {
+        in_ = in + count;
+        position_ = position + count;
+        group_left_ = literal - count;
+        group_literal_ = true;
+        literal_next_ = false;
+        return;
+      }
+      in += literal;
+      position += literal;
+      count -= literal;
+    } else {
+      literal_next = true;
+      if (position == body_size_) fail(failure::kEntriesDoNotFill);
+      const std::size_t repeat =
+          in < in_size && from[in] < 0x80 ? from[in++] : takeCount(packed_, in, failure::kRepeatOverrun);
+      if (repeat > body_size_ - position || (position == 0 && repeat > 0)) fail(failure::kRepeatOverrun);
+      const std::size_t step = std::min(repeat, count);
+      if constexpr (kWrites) {
+        std::memset(out, last_byte_, step);
+        out += step;
+      }
+      if (repeat >= count) {
+        in_ = in;
+        position_ = position + count;
+        group_left_ = repeat - count;
+        group_literal_ = false;
+        literal_next_ = true;
+        return;
+      }
+      position += repeat;
+      count -= repeat;
+    }
+  }
+}
+
+template void BodyReader::advance<true>(std::uint8_t* out, std::size_t count);
+template void BodyReader::advance<false>(std::uint8_t* out, std::size_t count);
+
+void BodyReader::finish() {
+  // What the unpacker reads after the last byte: after a repeat, the next literal group, which
+  // must be empty.
+  if (group_left_ != 0 || !literal_next_) return;
+  const std::size_t literal = readCount(packed_, in_, failure::kLiteralOverrun);
+  if (literal > 0) fail(failure::kLiteralOverrun);
+  literal_next_ = false;
+}
+
 }  // namespace veltrano::storage

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "storage/storage_failure.h"
@@ -23,13 +24,49 @@ Bytes unpack(const Bytes& packed, std::size_t size) {
   return body;
 }
 
-int failureOf(const Bytes& packed, std::size_t size) {
+// Reads a packed body with a BodyReader to its end, in parts of random sizes, copying some and
+// skipping the others: the failure met (0 for none), with the bytes copied checked against
+// `expected` when given.
+int readerFailure(const Bytes& packed, std::size_t size, std::mt19937& random, const Bytes* expected) {
   try {
-    unpack(packed, size);
+    BodyReader reader(packed, size, true);
+    Bytes part;
+    for (std::size_t at = 0; reader.left() > 0;) {
+      const std::size_t step =
+          std::min<std::size_t>(reader.left(), random() % (random() % 4 == 0 ? 400 : 40));
+      if (random() % 2 == 0) {
+        part.resize(step);
+        reader.copy(part.data(), step);
+        if (expected != nullptr) {
+          EXPECT_TRUE(
+              std::equal(part.begin(), part.end(), expected->begin() + static_cast<std::ptrdiff_t>(at)))
+              << "at " << at;
+        }
+      } else {
+        reader.skip(step);
+      }
+      at += step;
+    }
+    reader.finish();
   } catch (const StorageFailure& failure) {
     return failure.number();
   }
   return 0;
+}
+
+// The failure unpacking gives (0 for none); reading the body in parts must meet the same.
+int failureOf(const Bytes& packed, std::size_t size) {
+  int unpacked = 0;
+  Bytes body;
+  try {
+    body = unpack(packed, size);
+  } catch (const StorageFailure& failure) {
+    unpacked = failure.number();
+  }
+  std::mt19937 random(static_cast<std::uint32_t>(packed.size() * 31 + size));
+  for (int reading = 0; reading < 4; ++reading)
+    EXPECT_EQ(readerFailure(packed, size, random, unpacked == 0 ? &body : nullptr), unpacked);
+  return unpacked;
 }
 
 TEST(PagePacking, ThreeHundredEqualBytes) {
@@ -110,6 +147,32 @@ TEST(PagePacking, GroupsAreThoseOfThePlainRuleWhereverRunsLie) {
   }
 }
 
+// Reading a body in parts passes over the groups it skips without unpacking them: on bodies of
+// every shape, and on their packed bytes damaged, it must read what unpacking gives and fail
+// where unpacking fails (failureOf checks both).
+TEST(PagePacking, ABodyReadInPartsIsTheBodyUnpacked) {
+  std::mt19937 random(5);
+  int damaged_failures = 0;
+  for (int round = 0; round < 600; ++round) {
+    Bytes body(random() % 2000);
+    for (std::size_t i = 0; i < body.size();) {
+      const std::size_t run = 1 + random() % (random() % 4 == 0 ? 300 : 3);
+      const auto value = static_cast<std::uint8_t>(random() % 3);
+      for (std::size_t j = 0; j < run && i < body.size(); ++j) body[i++] = value;
+    }
+    Bytes packed;
+    if (!packBody(body, packed)) continue;
+    ASSERT_EQ(failureOf(packed, body.size()), 0) << "round " << round;
+    for (int damage = 0; damage < 4; ++damage) {
+      Bytes bad = packed;
+      for (int k = 0; k < 1 + damage; ++k) bad[random() % bad.size()] = static_cast<std::uint8_t>(random());
+      if (random() % 3 == 0) bad.resize(random() % bad.size());
+      if (failureOf(bad, body.size()) != 0) ++damaged_failures;
+    }
+  }
+  EXPECT_GT(damaged_failures, 100);  // the damage was of the kind that fails
+}
+
 TEST(PagePacking, CountsThatOverrunTheBodyAreFailures) {
   EXPECT_EQ(failureOf(Bytes{0x05, 1, 2, 3, 4, 5}, 4), 522);           // literal larger than the body
   EXPECT_EQ(failureOf(Bytes{0x03, 1, 2}, 3), 522);                    // literal beyond the packed bytes
@@ -118,6 +181,7 @@ TEST(PagePacking, CountsThatOverrunTheBodyAreFailures) {
   EXPECT_EQ(failureOf(Bytes{0x01, 7}, 4), 530);                       // packed bytes end before the body
   EXPECT_EQ(failureOf(Bytes{0x81, 0x80, 0x80, 0x80, 0x01}, 4), 522);  // a count longer than any page
   EXPECT_EQ(failureOf(Bytes{0x01, 7, 0x02}, 3), 522);                 // final literal count missing
+  EXPECT_EQ(failureOf(Bytes{0x01, 7, 0x02, 0x01, 9}, 3), 522);        // a final literal past the body
 }
 
 }  // namespace

@@ -69,6 +69,12 @@ enum class Seek {
 using EntryVisitor =
     std::function<bool(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data)>;
 
+// A run of bytes within an entry's data.
+struct DataRange {
+  std::uint32_t offset;
+  std::uint32_t size;
+};
+
 class EntryTree {
  public:
   virtual ~EntryTree() = default;
@@ -81,6 +87,14 @@ class EntryTree {
   // `inclusive`) until the visitor returns false or the tree ends. A scan reads each entry where
   // it lies, where seek() copies it out and searches for it again from the top.
   virtual void scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit);
+  // A scan whose visitor reads only the `wanted` ranges of each entry's data (sorted, apart from
+  // each other): the data it is given has the entry's length, but of its bytes only those are
+  // the entry's. A tree may give more.
+  virtual void scanParts(std::span<const std::uint8_t> from, bool inclusive,
+                         std::span<const DataRange> wanted, const EntryVisitor& visit) {
+    (void)wanted;
+    scan(from, inclusive, visit);
+  }
   // Inserts the entry, replacing an entry with the same key.
   // REQUIRES: key.size() + data.size() < 15094 (larger entries are storage failure 824).
   virtual void insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) = 0;

@@ -49,6 +49,8 @@ void Page::reset(std::uint8_t level) {
   lazy_ = false;
   decoded_ = 0;
   body_.clear();
+  packed_.clear();
+  unpack_pending_ = false;
   body_at_ = used_ = last_length_ = last_key_length_ = last_shared_ = 0;
 }
 
@@ -333,7 +335,7 @@ constexpr std::size_t kCopySlack = kLargestShare + 1;
 
 }  // namespace
 
-void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset) {
+void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset, bool unpack_later) {
   const std::uint8_t* p = image.data();
   if (image.size() < kUnitBytes || loadLe32(p) != home_offset) fail(failure::kPageSizeMismatch);
   const std::size_t stored = loadLe16(p + 4);
@@ -355,7 +357,11 @@ void Page::decode(std::span<const std::uint8_t> image, std::uint32_t home_offset
   }
   // The page keeps its body until its last entry is decoded.
   body_.resize(full - head);
-  if (stored < full) {
+  if (stored < full && unpack_later) {
+    packed_.clear();
+    packed_.append(image.subspan(head, stored - head));
+    unpack_pending_ = true;
+  } else if (stored < full) {
     unpackBody(image.subspan(head, stored - head), {body_.data(), body_.size()});
   } else if (body_.size() > 0) {
     std::memcpy(body_.data(), p + head, body_.size());
@@ -376,7 +382,106 @@ void Page::decodeUpTo(std::size_t i) const {
   while (lazy_ && decoded_ <= i) decodeNext();
 }
 
+bool Page::visitUndecoded(std::span<const DataRange> wanted, VisitScratch& scratch,
+                          const EntryVisitor& visit) const {
+  // Each entry's key is put together in a lead buffer; of the rest only the wanted ranges are
+  // read, the others passed over where they lie, packed or not. The checks are decodeNext()'s.
+  BodyReader body = unpack_pending_ ? BodyReader({packed_.data(), packed_.size()}, body_.size(), true)
+                                    : BodyReader({body_.data(), body_.size()}, body_.size(), false);
+  scratch.data.resize(kEntryLengthLimit);
+  std::size_t previous_length = 0;
+  std::size_t previous_key_length = 0;
+  BodyReader after_previous_lead = body;
+  std::size_t previous_lead = 0;
+  const std::size_t count = slots_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (body.left() == 0) fail(failure::kEntriesDoNotFill);
+    std::uint8_t flags = 0;
+    body.copy(&flags, 1);
+    const std::size_t shared = flags & 0x3F;
+    std::size_t length = previous_length;
+    std::size_t key_length = previous_key_length;
+    if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
+      fail(failure::kEntriesDoNotFill);
+    }
+    std::uint8_t number[2];
+    if (flags & kLengthChanged) {
+      if (body.left() < 2) fail(failure::kEntriesDoNotFill);
+      body.copy(number, 2);
+      length = loadLe16(number);
+    }
+    if (flags & kKeyLengthChanged) {
+      if (body.left() < 2) fail(failure::kEntriesDoNotFill);
+      body.copy(number, 2);
+      key_length = loadLe16(number);
+    }
+    if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
+    if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+    if (body.left() < length - shared) fail(failure::kEntriesDoNotFill);
+
+    // The lead holds the entry's key and what it shares; what the next entry shares beyond the
+    // bytes of this one's lead is read then, from where the lead ended.
+    EntryBytes& lead = scratch.leads[i & 1];
+    EntryBytes& previous = scratch.leads[(i + 1) & 1];
+    if (shared > previous_lead) {
+      previous.resize(shared);
+      after_previous_lead.copy(previous.data() + previous_lead, shared - previous_lead);
+    }
+    const std::size_t lead_length = std::max(shared, key_length);
+    lead.resize(lead_length);
+    if (shared > 0) std::memcpy(lead.data(), previous.data(), shared);
+    body.copy(lead.data() + shared, lead_length - shared);
+    after_previous_lead = body;
+    previous_lead = lead_length;
+    if (i > 0) {
+      const std::uint8_t* const before = previous.data();
+      const std::uint8_t* const now = lead.data();
+      const std::size_t equal = std::min({shared, previous_key_length, key_length});
+      const bool decided = equal < previous_key_length && equal < key_length && before[equal] != now[equal];
+      const bool ascending = decided ? before[equal] < now[equal]
+                                     : compareKeys({before + equal, previous_key_length - equal},
+                                                   {now + equal, key_length - equal}) < 0;
+      if (!ascending) fail(failure::kEntriesDoNotFill);
+    }
+
+    std::size_t at = lead_length;  // the entry's bytes read so far
+    for (const DataRange& range : wanted) {
+      std::size_t from = key_length + range.offset;
+      if (from >= length) break;
+      const std::size_t to = std::min(length, from + range.size);
+      std::uint8_t* out = scratch.data.data() + range.offset;
+      if (from < lead_length) {
+        const std::size_t inside = std::min(to, lead_length) - from;
+        std::memcpy(out, lead.data() + from, inside);
+        from += inside;
+        out += inside;
+      }
+      if (from < to) {
+        body.skip(from - at);
+        body.copy(out, to - from);
+        at = to;
+      }
+    }
+    body.skip(length - at);
+    if (!visit({lead.data(), key_length}, {scratch.data.data(), length - key_length})) return false;
+    previous_length = length;
+    previous_key_length = key_length;
+  }
+  if (body.left() != 0) fail(failure::kEntriesDoNotFill);
+  body.finish();
+  const EntryBytes& last = scratch.leads[(count + 1) & 1];
+  scratch.last_key.assign(last.data(), last.data() + previous_key_length);
+  return true;
+}
+
+void Page::unpackNow() const {
+  unpackBody({packed_.data(), packed_.size()}, {body_.data(), body_.size()});
+  unpack_pending_ = false;
+  packed_.clear();
+}
+
 void Page::decodeNext() const {
+  if (unpack_pending_) unpackNow();
   const std::uint8_t* const in = body_.data();
   const std::size_t in_size = body_.size();
   std::size_t at = body_at_;
@@ -436,9 +541,9 @@ void Page::decodeNext() const {
     // them, nearly always by the very next byte (the writer shares all the bytes it can).
     const std::size_t equal = std::min({shared, previous_key_length, key_length});
     const bool decided = equal < previous_key_length && equal < key_length && previous[equal] != out[equal];
-    const bool ascending =
-        decided ? previous[equal] < out[equal]
-                : compareKeys({previous + equal, previous_key_length - equal}, {out + equal, key_length - equal}) < 0;
+    const bool ascending = decided ? previous[equal] < out[equal]
+                                   : compareKeys({previous + equal, previous_key_length - equal},
+                                                 {out + equal, key_length - equal}) < 0;
     if (!ascending) fail(failure::kEntriesDoNotFill);
   }
   slots_[i] = {static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),

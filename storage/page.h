@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "storage/entry_tree.h"
 #include "storage/page_format.h"
 
 namespace veltrano::storage {
@@ -68,6 +69,14 @@ struct PageScratch {
   std::vector<std::uint8_t> packed;
 };
 
+// Working space for Page::visitUndecoded, kept by whoever visits many pages.
+struct VisitScratch {
+  EntryBytes data;                     // the wanted parts of the entry's data, each at its own offset
+  EntryBytes leads[2];                 // the leading bytes (at least the key) of the entry visited and of the
+                                       // one before it
+  std::vector<std::uint8_t> last_key;  // after a visit to the end: the page's last key
+};
+
 class Page {
  public:
   void reset(std::uint8_t level);
@@ -87,6 +96,15 @@ class Page {
     decodeThrough(i);
     return slots_[i].key_length;
   }
+  // Whether the page was read from disk and none of its entries is decoded yet.
+  bool undecoded() const { return lazy_ && decoded_ == 0; }
+  // REQUIRES: undecoded(). Visits the entries in order without decoding them: the visitor gets
+  // each key whole and, of the data, the `wanted` ranges (sorted, apart) — the data is the
+  // entry's length but holds only those of its bytes. The page is checked as decoding checks it,
+  // with the same failures, and stays undecoded. False when the visitor ended the visit; true
+  // when it reached the end, with the last key in `scratch.last_key`.
+  bool visitUndecoded(std::span<const DataRange> wanted, VisitScratch& scratch,
+                      const EntryVisitor& visit) const;
   // How many entries, from the first, are decoded already (see decode()).
   std::size_t decodedCount() const { return lazy_ ? decoded_ : slots_.size(); }
   // Decodes whatever a read left for later (see decode()); failures as decode() gives them.
@@ -134,8 +152,10 @@ class Page {
   //
   // The header and child numbers are checked and the body unpacked at once; the entries are
   // decoded as far as they are used — a search stops at its key, and most pages a cache miss
-  // brings in serve one search — so 1602 and 824 may come from a later access instead.
-  void decode(std::span<const std::uint8_t> image, std::uint32_t home_offset);
+  // brings in serve one search — so 1602 and 824 may come from a later access instead. With
+  // `unpack_later` the body stays packed until an entry is decoded, for a scan that may visit
+  // the page without decoding it, and 522 and 530 come later too.
+  void decode(std::span<const std::uint8_t> image, std::uint32_t home_offset, bool unpack_later = false);
 
  private:
   struct Slot {
@@ -176,24 +196,27 @@ class Page {
   // or the page is decoded to its end. REQUIRES: lazy_.
   void decodeWhileBelow(std::span<const std::uint8_t> key, bool or_equal) const;
   void decodeNext() const;
+  void unpackNow() const;
   void compactIfWasteful();
   void compact();  // the entry bytes moved into a buffer of exactly their size
 
   std::uint8_t level_ = 0;
   std::vector<std::uint32_t> children_;
-  mutable EntryBytes bytes_;  // entry bytes in any order; slots_ give the key order
+  mutable EntryBytes bytes_;         // entry bytes in any order; slots_ give the key order
   mutable std::vector<Slot> slots_;  // all of them; those from decoded_ on not yet filled in
   // A page read from disk and not yet decoded to its end: its body, where the next entry starts
   // in it, and the last decoded entry's lengths and place.
   mutable bool lazy_ = false;
   mutable std::size_t decoded_ = 0;
   mutable EntryBytes body_;
+  mutable EntryBytes packed_;  // the body as stored, while its unpacking waits (see decode())
+  mutable bool unpack_pending_ = false;
   mutable std::size_t body_at_ = 0;
   mutable std::size_t used_ = 0;
   mutable std::size_t last_length_ = 0;
   mutable std::size_t last_key_length_ = 0;
   mutable std::size_t last_shared_ = 0;  // the bytes the last decoded entry shares with its predecessor
-  std::size_t garbage_ = 0;  // bytes of bytes_ no slot refers to any more
+  std::size_t garbage_ = 0;              // bytes of bytes_ no slot refers to any more
   mutable std::size_t size_ = kPageHeaderBytes;
   mutable bool size_known_ = true;
 };

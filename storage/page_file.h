@@ -65,6 +65,9 @@ class PageFile final : public EntryTree {
   bool find(std::span<const std::uint8_t> key, Entry& out) override;
   bool seek(std::span<const std::uint8_t> key, Seek where, Entry& out) override;
   void scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit) override;
+  // Leaves the scan reaches still undecoded are visited where they lie, packed or not.
+  void scanParts(std::span<const std::uint8_t> from, bool inclusive, std::span<const DataRange> wanted,
+                 const EntryVisitor& visit) override;
   // Failure 824 for an entry of 15094 bytes or more, 1678 for one that no page of 59 units can
   // hold (longer than 15086 bytes, or a key longer than 15082).
   void insert(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) override;
@@ -155,6 +158,9 @@ class PageFile final : public EntryTree {
   // The tree.
   CachedPage& descend(std::span<const std::uint8_t> key, bool lower_first_bounds);
   bool stepLeaf(int direction);
+  // scan() and scanParts(): with `parts`, the leaves reached undecoded are visited undecoded.
+  void walkLeaves(std::span<const std::uint8_t> from, bool inclusive, const std::span<const DataRange>* parts,
+                  const EntryVisitor& visit);
   // Before a scan steps to the next leaf: reads the leaves that follow it under the same parent
   // (a batch that doubles with each call) in as few reads as their homes allow, for page() to
   // decode as the walk reaches them. A leaf already cached is left out, and a read that fails
@@ -211,6 +217,7 @@ class PageFile final : public EntryTree {
   std::vector<std::uint8_t> read_buffer_;
   PageScratch scratch_;
   std::vector<std::uint8_t> scan_key_;
+  VisitScratch visit_scratch_;
   // A page's image held in one of the buffers below, with the offset of its home in the file.
   struct BufferedImage {
     std::uint32_t home;

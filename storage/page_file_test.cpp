@@ -373,7 +373,8 @@ TEST(PageFileModel, ScanSeesEveryChangeAroundTheCursor) {
 
 // A scan reads the leaves in front of it a batch at a time. What it gives must be what the tree
 // holds, with changes not yet written and pages already cached among those it reads ahead; on a
-// damaged file it must stop where a walk entry by entry stops, with the same failure.
+// damaged file it must stop where a walk entry by entry stops, with the same failure. A scan of
+// parts, which visits the leaves it reads undecoded, likewise.
 TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
   for (const bool enciphered : {false, true}) {
     SCOPED_TRACE(enciphered ? "enciphered" : "plain");
@@ -405,14 +406,32 @@ TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
         ASSERT_EQ(file->erase(key), model.erase(key));
       }
     }
-    auto visits = [](EntryTree& tree, std::uint32_t from, std::size_t limit) {
+    // A scan of parts gives each entry's key, its data's length and the wanted bytes of it; the
+    // model gives whole entries, of which the same bytes are taken.
+    const std::vector<DataRange> wanted{{0, 2}, {3, 10}, {40, 30}, {250, 100}};
+    auto visits = [&wanted](EntryTree& tree, std::uint32_t from, std::size_t limit, bool parts) {
       std::vector<Bytes> seen;
-      tree.scan(numberedKey(from), true, [&](auto key, auto data) {
+      const EntryVisitor visit = [&](auto key, auto data) {
         Bytes entry(key.begin(), key.end());
-        entry.insert(entry.end(), data.begin(), data.end());
+        if (!parts) {
+          entry.insert(entry.end(), data.begin(), data.end());
+        } else {
+          entry.push_back(static_cast<std::uint8_t>(data.size()));
+          entry.push_back(static_cast<std::uint8_t>(data.size() >> 8));
+          for (const DataRange& range : wanted) {
+            for (std::size_t k = range.offset;
+                 k < std::min<std::size_t>(data.size(), range.offset + range.size); ++k)
+              entry.push_back(data[k]);
+          }
+        }
         seen.push_back(std::move(entry));
         return seen.size() < limit;
-      });
+      };
+      if (parts) {
+        tree.scanParts(numberedKey(from), true, wanted, visit);
+      } else {
+        tree.scan(numberedKey(from), true, visit);
+      }
       return seen;
     };
     for (const auto& [from, limit] : {std::pair<std::uint32_t, std::size_t>{0, 100000},
@@ -420,8 +439,10 @@ TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
                                       {5001, 700},
                                       {12345, 2500},
                                       {15990, 50}}) {
-      EXPECT_TRUE(visits(*file, from, limit) == visits(model, from, limit))
-          << "from " << from << ", " << limit;
+      for (const bool parts : {true, false}) {
+        EXPECT_TRUE(visits(*file, from, limit, parts) == visits(model, from, limit, parts))
+            << "from " << from << ", " << limit << (parts ? ", parts" : "");
+      }
     }
 
     // The file cut short, so that reads of pages past the cut fail, at the first length that
@@ -452,12 +473,20 @@ TEST(PageFileScan, LeavesReadAheadGiveWhatTheTreeHoldsAndFailWhereAWalkFails) {
     }
     ASSERT_GE(walked, 1000u);
     ASSERT_NE(walk_failure, 0);
-    std::size_t scanned = 0;
-    file = openFile(path, options);
-    const int scan_failure =
-        failureOf([&] { file->scan({}, true, [&](auto, auto) { return ++scanned > 0; }); });
-    EXPECT_EQ(scan_failure, walk_failure);
-    EXPECT_EQ(scanned, walked);
+    for (const bool parts : {false, true}) {
+      std::size_t scanned = 0;
+      file = openFile(path, options);
+      const EntryVisitor count = [&](auto, auto) { return ++scanned > 0; };
+      const int scan_failure = failureOf([&] {
+        if (parts) {
+          file->scanParts({}, true, wanted, count);
+        } else {
+          file->scan({}, true, count);
+        }
+      });
+      EXPECT_EQ(scan_failure, walk_failure);
+      EXPECT_EQ(scanned, walked);
+    }
   }
 }
 

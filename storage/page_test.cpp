@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <random>
 
 #include "storage/entry_tree.h"
@@ -22,15 +21,31 @@ Bytes encodePage(const Page& page, std::uint32_t home = kHome) {
   return image;
 }
 
-int decodeFailure(const Bytes& image, std::uint32_t home = kHome) {
-  Page page;
+int failureOf(auto&& work) {
   try {
-    page.decode(image, home);
-    page.decodeAll();
+    work();
   } catch (const StorageFailure& failure) {
     return failure.number();
   }
   return 0;
+}
+
+// The failure decoding the image gives; a visit of the page undecoded must find the same.
+int decodeFailure(const Bytes& image, std::uint32_t home = kHome) {
+  const int decoded = failureOf([&] {
+    Page page;
+    page.decode(image, home);
+    page.decodeAll();
+  });
+  const int visited = failureOf([&] {
+    Page page;
+    page.decode(image, home);
+    VisitScratch scratch;
+    const DataRange wanted[] = {{0, 2}};
+    if (page.undecoded()) page.visitUndecoded(wanted, scratch, [](auto, auto) { return true; });
+  });
+  EXPECT_EQ(visited, decoded);
+  return decoded;
 }
 
 TEST(PageEncoding, EntriesShareAtMost63LeadingBytes) {
@@ -224,9 +239,9 @@ TEST(PageDecoding, EntriesOutOfOrderAfterTheirSharedBytesAreFailures) {
     return decodeFailure(encodePage(page));
   };
   EXPECT_EQ(decodeOf({{1, 2, 3}, {1, 2, 4}, {1, 2, 4, 0}, {1, 3}}), 0);
-  EXPECT_EQ(decodeOf({{1, 2, 4}, {1, 2, 3}}), 1602);        // decided by the byte after the share
-  EXPECT_EQ(decodeOf({{1, 2, 3, 9}, {1, 2, 3}}), 1602);     // the longer key first
-  EXPECT_EQ(decodeOf({{5}, {1, 2, 3}}), 1602);              // nothing shared
+  EXPECT_EQ(decodeOf({{1, 2, 4}, {1, 2, 3}}), 1602);     // decided by the byte after the share
+  EXPECT_EQ(decodeOf({{1, 2, 3, 9}, {1, 2, 3}}), 1602);  // the longer key first
+  EXPECT_EQ(decodeOf({{5}, {1, 2, 3}}), 1602);           // nothing shared
   Bytes long_key(70, 4);
   Bytes longer = long_key;
   longer.back() = 3;  // differs after the 63 bytes a share can cover
@@ -308,6 +323,65 @@ TEST(PageDecoding, SearchesOfAPageDecodedAsFarAsNeededAgreeWithAWholeOne) {
   first_only.decode(encodePage(written), kHome);
   EXPECT_EQ(first_only.lowerBound(Bytes{}), 0u);
   EXPECT_LT(first_only.decodedCount(), 5u);  // an early key decodes only the first entries
+}
+
+// A visit of a page just read goes through its entries where the body holds them: it must give
+// each key and the wanted bytes of each entry's data as decoding does, wherever those bytes lie
+// (among the bytes shared with the entry before, after them, past the data's end), and leave
+// the page undecoded whether it runs to the end or is stopped.
+TEST(PageDecoding, AVisitOfAnUndecodedPageGivesWhatDecodingGives) {
+  std::mt19937 random(17);
+  const auto randomBytes = [&random](std::size_t length) {
+    Bytes bytes(length, 'a');
+    for (auto& byte : bytes) {
+      if (random() % 8 == 0) byte = static_cast<std::uint8_t>('a' + random() % 3);
+    }
+    return bytes;
+  };
+  std::vector<Bytes> keys;
+  for (int n = 0; n < 150; ++n) keys.push_back(randomBytes(1 + random() % 80));
+  std::sort(keys.begin(), keys.end(), [](const Bytes& a, const Bytes& b) { return compareKeys(a, b) < 0; });
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  Page written;
+  written.reset(0);
+  for (std::size_t n = 0; n < keys.size(); ++n) written.insertAt(n, keys[n], randomBytes(random() % 120));
+
+  for (const Bytes& image : {encodePage(written), encodeSharingNothing(written)}) {
+    for (int round = 0; round < 30; ++round) {
+      std::vector<DataRange> wanted;
+      for (auto at = static_cast<std::uint32_t>(random() % 20); at < 140;
+           at += 1 + static_cast<std::uint32_t>(random() % 40)) {
+        const auto size = 1 + static_cast<std::uint32_t>(random() % 30);
+        wanted.push_back({at, size});
+        at += size;
+      }
+      const std::size_t stop = round % 3 == 0 ? random() % keys.size() : keys.size();
+      Page page;
+      page.decode(image, kHome);
+      VisitScratch scratch;
+      std::size_t i = 0;
+      const bool ended = page.visitUndecoded(wanted, scratch, [&](auto key, auto data) {
+        const auto entry = written.entry(i);
+        const std::size_t key_length = written.keyLength(i);
+        EXPECT_TRUE(std::ranges::equal(key, entry.first(key_length))) << "entry " << i;
+        EXPECT_EQ(data.size(), entry.size() - key_length) << "entry " << i;
+        for (const DataRange& range : wanted) {
+          for (std::size_t k = range.offset;
+               k < std::min<std::size_t>(data.size(), range.offset + range.size); ++k)
+            EXPECT_EQ(data[k], entry[key_length + k]) << "entry " << i << ", byte " << k;
+        }
+        return ++i <= stop;
+      });
+      ASSERT_EQ(ended, stop == keys.size());
+      ASSERT_EQ(i, std::min(stop + 1, keys.size()));
+      if (ended) {
+        EXPECT_EQ(scratch.last_key, keys.back());
+      }
+      ASSERT_TRUE(page.undecoded());
+      page.decodeAll();
+      ASSERT_TRUE(std::ranges::equal(page.entry(keys.size() / 2), written.entry(keys.size() / 2)));
+    }
+  }
 }
 
 // Damage after the entries a search needs shows when decoding reaches it.

@@ -3,6 +3,7 @@
 // placing of changed pages in their runs when an update is written.
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "storage/page_file.h"
@@ -72,8 +73,11 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
     cache_.trimBeforeLoad();
     const auto home = static_cast<std::uint32_t>(unitOffset(id));
     std::span<const std::uint8_t> image;
+    // A leaf read ahead may be visited without unpacking it (scanParts).
+    bool unpack_later = false;
     if (const BufferedImage* ahead = readAheadAt(home); ahead != nullptr) {
       image = std::span<const std::uint8_t>(ahead_bytes_).subspan(ahead->at, ahead->size);
+      unpack_later = true;
     } else {
       read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
       std::uint64_t from = home;
@@ -86,7 +90,7 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
     }
     CachedPage& loaded = cache_.addLoaded(id);
     try {
-      loaded.decode(image, home);
+      loaded.decode(image, home, unpack_later);
     } catch (...) {
       cache_.remove(loaded);
       throw;
@@ -322,6 +326,20 @@ bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
 }
 
 void PageFile::scan(std::span<const std::uint8_t> from, bool inclusive, const EntryVisitor& visit) {
+  walkLeaves(from, inclusive, nullptr, visit);
+}
+
+void PageFile::scanParts(std::span<const std::uint8_t> from, bool inclusive,
+                         std::span<const DataRange> wanted, const EntryVisitor& visit) {
+  for (std::size_t i = 1; i < wanted.size(); ++i) {
+    if (wanted[i].offset < std::size_t{wanted[i - 1].offset} + wanted[i - 1].size)
+      throw std::invalid_argument("scanParts: the wanted ranges overlap or are out of order");
+  }
+  walkLeaves(from, inclusive, &wanted, visit);
+}
+
+void PageFile::walkLeaves(std::span<const std::uint8_t> from, bool inclusive,
+                          const std::span<const DataRange>* parts, const EntryVisitor& visit) {
   if (header_.root == kNoPage) return;
   struct AheadDropped {
     PageFile& file;
@@ -330,25 +348,43 @@ void PageFile::scan(std::span<const std::uint8_t> from, bool inclusive, const En
       file.ahead_batch_ = 0;
     }
   } dropped{*this};
+  // The next leaf must start after this one ends: one that does not means a damaged tree. A leaf
+  // visited undecoded has its first key checked as the visit reaches it.
+  bool checked = false;
+  bool first_of_leaf = true;
+  const EntryVisitor checked_visit = [&](std::span<const std::uint8_t> key,
+                                         std::span<const std::uint8_t> data) {
+    if (first_of_leaf) {
+      first_of_leaf = false;
+      if (checked && compareKeys(key, scan_key_) <= 0) fail(failure::kEntriesDoNotFill);
+    }
+    return visit(key, data);
+  };
   const CachedPage* leaf = &descend(from, false);
   std::size_t index = inclusive ? leaf->lowerBound(from) : leaf->upperBound(from);
   for (;;) {
-    for (; index < leaf->count(); ++index) {
-      const auto key = leaf->key(index);
-      if (!visit(key, leaf->entry(index).subspan(key.size()))) return;
-    }
-    // The next leaf must start after this one ends: one that does not means a damaged tree.
-    const bool checked = leaf->count() > 0;
-    if (checked) {
-      const auto last = leaf->key(leaf->count() - 1);
-      scan_key_.assign(last.begin(), last.end());
+    if (parts != nullptr && index == 0 && leaf->undecoded()) {
+      first_of_leaf = true;
+      if (!leaf->visitUndecoded(*parts, visit_scratch_, checked_visit)) return;
+      scan_key_.swap(visit_scratch_.last_key);
+      checked = true;
+    } else {
+      if (checked && leaf->count() > 0 && compareKeys(leaf->key(0), scan_key_) <= 0)
+        fail(failure::kEntriesDoNotFill);
+      for (; index < leaf->count(); ++index) {
+        const auto key = leaf->key(index);
+        if (!visit(key, leaf->entry(index).subspan(key.size()))) return;
+      }
+      checked = leaf->count() > 0;
+      if (checked) {
+        const auto last = leaf->key(leaf->count() - 1);
+        scan_key_.assign(last.begin(), last.end());
+      }
     }
     readAheadSiblings();
     if (!stepLeaf(1)) return;
     leaf = &page(path_.back().id, 0);
     index = 0;
-    if (checked && leaf->count() > 0 && compareKeys(leaf->key(0), scan_key_) <= 0)
-      fail(failure::kEntriesDoNotFill);
   }
 }
 

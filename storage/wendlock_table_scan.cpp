@@ -100,24 +100,29 @@ void WendlockTable::scanRecords(int key, RecordScan& scan, std::size_t records,
   std::size_t seen = 0;
   bool more = false;
   const bool first = scan.resume.empty();
-  tree_.scan(first ? std::span<const std::uint8_t>(prefix) : std::span<const std::uint8_t>(scan.resume),
-             first, [&](std::span<const std::uint8_t> entry_key, std::span<const std::uint8_t> data) {
-               if (!entries::startsWith(entry_key, prefix)) return false;
-               if (seen == records) {
-                 more = true;
-                 return false;
-               }
-               if (entry_key.size() != last.size() || data.size() != shape_.record_size)
-                 fail(kFailureRecordImage);
-               std::copy(entry_key.begin(), entry_key.end(), last.begin());
-               ++seen;
-               const std::uint32_t number = entries::big32(entry_key.data() + 5);
-               if (build_mark != 0 && number >= build_mark) return true;  // not in the key yet
-               shape_.image.toBuffer(selection, data, buffer);
-               if (opt && key_shape->encoder.allEmpty(buffer)) return true;
-               if (scan.test()) ++scan.passed;
-               return true;
-             });
+  // Only the selected bytes of each record are read from where it lies.
+  std::vector<DataRange> wanted;
+  wanted.reserve(selection.copies.size());
+  for (const auto& part : selection.copies) wanted.push_back({part.offset, part.size});
+  tree_.scanParts(first ? std::span<const std::uint8_t>(prefix) : std::span<const std::uint8_t>(scan.resume),
+                  first, wanted,
+                  [&](std::span<const std::uint8_t> entry_key, std::span<const std::uint8_t> data) {
+                    if (!entries::startsWith(entry_key, prefix)) return false;
+                    if (seen == records) {
+                      more = true;
+                      return false;
+                    }
+                    if (entry_key.size() != last.size() || data.size() != shape_.record_size)
+                      fail(kFailureRecordImage);
+                    std::copy(entry_key.begin(), entry_key.end(), last.begin());
+                    ++seen;
+                    const std::uint32_t number = entries::big32(entry_key.data() + 5);
+                    if (build_mark != 0 && number >= build_mark) return true;  // not in the key yet
+                    shape_.image.toBuffer(selection, data, buffer);
+                    if (opt && key_shape->encoder.allEmpty(buffer)) return true;
+                    if (scan.test()) ++scan.passed;
+                    return true;
+                  });
   if (seen > 0) scan.resume.assign(last.begin(), last.end());
   scan.done = !more;
 }
