@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -105,6 +106,14 @@ class Driver {
   virtual std::unique_ptr<ReadRun> holdReads(FileControlBlock& file) {
     (void)file;
     return nullptr;
+  }
+  // The pointer of the open file's current record, as POINTERfile gives it, for the view walk
+  // that asks after every record it reads: a driver that keeps it at hand answers without an
+  // operation (and without the operation's lock). Empty when it cannot; the caller then asks
+  // POINTERfile.
+  virtual std::optional<std::uint32_t> currentPointer(FileControlBlock& file) {
+    (void)file;
+    return std::nullopt;
   }
   // One step of a count (see RecordScan): up to `records` more records tested. 80 when the
   // driver cannot count on stored records; the caller then reads the records one by one.

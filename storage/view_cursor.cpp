@@ -332,6 +332,13 @@ bool ViewCursor::primaryTraced() const {
   return primary.driver == nullptr || primary.driver->traces(primary);
 }
 
+std::uint32_t ViewCursor::pointerOf(FileControlBlock& file) {
+  if (file.driver != nullptr && !file.driver->traces(file)) {
+    if (const auto pointer = file.driver->currentPointer(file)) return *pointer;
+  }
+  return static_cast<std::uint32_t>(fileStatement(Operation::PointerFile, file));
+}
+
 bool ViewCursor::testsStored() const {
   // A traced file shows every read in its trace, so it is read record by record.
   return !callsProcedures() && !primaryTraced();

@@ -148,6 +148,9 @@ class ViewCursor {
   // no procedure is called and the primary file is not traced.
   bool testsStored() const;
   bool primaryTraced() const;
+  // The pointer of the file's current record: from the driver where it has it at hand, through
+  // POINTERfile for a traced file (whose trace shows it) or a driver that has not.
+  static std::uint32_t pointerOf(FileControlBlock& file);
   StoredTest primaryTest();
   // records() on the records where they are stored (RecordScan), for a view of one file whose
   // filter reads only its fields; nothing when the view or its driver cannot be counted so.

@@ -69,7 +69,7 @@ int ViewCursor::readPrimary(bool forward) {
   if (primary_filter_ && !primaryTraced()) arguments.filter = &*primary_filter_;
   fileStatement(forward ? Operation::Next : Operation::Previous, primary, arguments);
   if (const int error = runtime::errorCode()) return error;
-  primary_pointer_ = static_cast<std::uint32_t>(fileStatement(Operation::PointerFile, primary));
+  primary_pointer_ = pointerOf(primary);
   ++levels_[0].generation;
   return 0;
 }
@@ -124,7 +124,7 @@ int ViewCursor::readJoined(std::size_t level) {
     Row row;
     row.image.assign(file.record.begin(), file.record.begin() + layout.size());
     row.memos = file.memo_values;
-    row.pointer = static_cast<std::uint32_t>(fileStatement(Operation::PointerFile, file));
+    row.pointer = pointerOf(file);
     state.rows.push_back(std::move(row));
   }
   // The outer join's wrapper: a parent without records is given once, with a cleared buffer.

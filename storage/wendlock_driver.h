@@ -71,6 +71,7 @@ class WendlockDriver final : public Driver {
   const DriverRegistration& registration() const override;
   OperationResult describe(FileControlBlock& file) override;
   std::unique_ptr<ReadRun> holdReads(FileControlBlock& file) override;
+  std::optional<std::uint32_t> currentPointer(FileControlBlock& file) override;
   OperationResult scanRecords(FileControlBlock& file, RecordScan& scan, std::size_t records) override;
   bool traces(FileControlBlock& file) override;
   OperationResult perform(Operation operation, FileControlBlock& file,

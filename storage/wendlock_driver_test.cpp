@@ -91,6 +91,7 @@ TEST_F(WendlockDriverTest, NumbersAreSharedByTablesAndRecordsAndNeverReused) {
   ASSERT_EQ(s(Operation::Delete), 0);
   ASSERT_EQ(addPerson(*file, 3, "Cid"), 0);
   EXPECT_EQ(s.value(Operation::PointerFile), first + 4);
+  EXPECT_EQ(driver.currentPointer(file->file()), first + 4);  // what a view asks, without an operation
   EXPECT_EQ(s.value(Operation::RecordsFile), 3);
   EXPECT_EQ(s.value(Operation::Bytes), 3 * 22);
 }

@@ -129,6 +129,13 @@ std::unique_ptr<ReadRun> WendlockDriver::holdReads(FileControlBlock& file) {
   return run;
 }
 
+std::optional<std::uint32_t> WendlockDriver::currentPointer(FileControlBlock& file) {
+  // The table's current record is this station's own state: reading it touches no page.
+  const WendlockState* state = stateOf(file);
+  if (state == nullptr || state->failure != 0 || state->table == nullptr) return std::nullopt;
+  return state->table->currentRecord();
+}
+
 OperationResult WendlockDriver::onSharedTable(Operation operation, FileControlBlock& file,
                                               WendlockState& state, OperationArguments& arguments) {
   WendlockTable& table = *state.table;
