@@ -51,6 +51,7 @@ void Page::reset(std::uint8_t level) {
   body_.clear();
   packed_.clear();
   unpack_pending_ = false;
+  walked_ = false;
   body_at_ = used_ = last_length_ = last_key_length_ = last_shared_ = 0;
 }
 
@@ -108,6 +109,7 @@ std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
 }
 
 std::size_t Page::upperBound(std::span<const std::uint8_t> key) const {
+  if (lazy_ && decoded_ == 0 && !isLeaf() && !walked_) return walkAbove(key);
   if (lazy_) decodeWhileBelow(key, true);
   std::size_t low = 0;
   std::size_t high = lazy_ ? decoded_ : slots_.size();
@@ -472,6 +474,74 @@ bool Page::visitUndecoded(std::span<const DataRange> wanted, VisitScratch& scrat
   const EntryBytes& last = scratch.leads[(count + 1) & 1];
   scratch.last_key.assign(last.data(), last.data() + previous_key_length);
   return true;
+}
+
+std::size_t Page::walkAbove(std::span<const std::uint8_t> key) const {
+  // The entries are passed over where the body holds them, each put together over the one
+  // before at the start of bytes_ (which decoding overwrites from its start later): no entry is
+  // decoded into the page, and the page stays undecoded. The checks are decodeNext()'s.
+  walked_ = true;
+  if (unpack_pending_) unpackNow();
+  const std::uint8_t* const in = body_.data();
+  const std::size_t in_size = body_.size();
+  std::size_t at = 0;
+  std::size_t previous_length = 0;
+  std::size_t previous_key_length = 0;
+  std::size_t match = 0;  // the bytes the entry before shares with the key
+  const std::size_t count = slots_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (at >= in_size) fail(failure::kEntriesDoNotFill);
+    const std::uint8_t flags = in[at++];
+    const std::size_t shared = flags & 0x3F;
+    std::size_t length = previous_length;
+    std::size_t key_length = previous_key_length;
+    if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
+      fail(failure::kEntriesDoNotFill);
+    }
+    if (flags & kLengthChanged) {
+      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+      length = loadLe16(in + at);
+      at += 2;
+    }
+    if (flags & kKeyLengthChanged) {
+      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+      key_length = loadLe16(in + at);
+      at += 2;
+    }
+    if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
+    if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+    const std::size_t rest = length - shared;
+    if (in_size - at < rest) fail(failure::kEntriesDoNotFill);
+    const std::uint8_t* const own = in + at;
+    if (length + kCopySlack > bytes_.size()) bytes_.resize(length + kCopySlack);
+    std::uint8_t* const entry = bytes_.data();  // holds the entry before, to be overwritten
+    if (i > 0) {
+      // The two agree in their shared bytes; past them the entry's bytes are its own. Where the
+      // share covers a whole key, the shorter key comes first.
+      const std::size_t equal = std::min({shared, previous_key_length, key_length});
+      bool ascending = false;
+      if (equal < shared) {
+        ascending = equal == previous_key_length && key_length > equal;
+      } else if (equal < previous_key_length && equal < key_length && entry[equal] != own[0]) {
+        ascending = entry[equal] < own[0];
+      } else {
+        ascending = compareKeys({entry + equal, previous_key_length - equal}, {own, key_length - shared}) < 0;
+      }
+      if (!ascending) fail(failure::kEntriesDoNotFill);
+    }
+    if (rest <= 16 && in_size - at >= 16) {
+      std::memcpy(entry + shared, own, 16);
+    } else {
+      std::memcpy(entry + shared, own, rest);
+    }
+    at += rest;
+    const std::size_t from = std::min({shared, match, key_length});
+    if (compareFrom({entry, key_length}, key, from, match) > 0) return i;
+    previous_length = length;
+    previous_key_length = key_length;
+  }
+  if (at != in_size) fail(failure::kEntriesDoNotFill);
+  return count;
 }
 
 void Page::unpackNow() const {

@@ -197,6 +197,10 @@ class Page {
   void decodeWhileBelow(std::span<const std::uint8_t> key, bool or_equal) const;
   void decodeNext() const;
   void unpackNow() const;
+  // upperBound() at the first search of an index page read from disk: most of those a miss
+  // brings in serve that one search, so the entries are compared where they lie instead of
+  // being decoded into the page. A page searched again is decoded as usual.
+  std::size_t walkAbove(std::span<const std::uint8_t> key) const;
   void compactIfWasteful();
   void compact();  // the entry bytes moved into a buffer of exactly their size
 
@@ -211,6 +215,7 @@ class Page {
   mutable EntryBytes body_;
   mutable EntryBytes packed_;  // the body as stored, while its unpacking waits (see decode())
   mutable bool unpack_pending_ = false;
+  mutable bool walked_ = false;  // walkAbove() has searched the page once
   mutable std::size_t body_at_ = 0;
   mutable std::size_t used_ = 0;
   mutable std::size_t last_length_ = 0;

@@ -45,6 +45,17 @@ int decodeFailure(const Bytes& image, std::uint32_t home = kHome) {
     if (page.undecoded()) page.visitUndecoded(wanted, scratch, [](auto, auto) { return true; });
   });
   EXPECT_EQ(visited, decoded);
+  // The first search of an index page, for a key above all, compares every entry where it lies.
+  bool index_page = false;
+  const int walked = failureOf([&] {
+    Page page;
+    page.decode(image, home);
+    index_page = !page.isLeaf();
+    if (index_page) page.upperBound(Bytes(80, 0xFF));
+  });
+  if (index_page) {
+    EXPECT_EQ(walked, decoded);
+  }
   return decoded;
 }
 
@@ -402,11 +413,72 @@ TEST(PageDecoding, DamageLateInAPageIsFoundWhenDecodingReachesIt) {
   }
 }
 
+// The first search of an index page just read compares its entries where they lie, decoding
+// none: on the page whole and damaged anywhere in its entries, it must route as the decoded page
+// does and fail as decoding fails; a second search decodes the page as usual.
+TEST(PageDecoding, AFirstSearchOfAnIndexPageFindsWhatDecodingFinds) {
+  std::mt19937 random(23);
+  const auto randomKey = [&random] {
+    Bytes key(1 + random() % 70, 'a');
+    for (auto& byte : key) {
+      if (random() % 5 == 0) byte = static_cast<std::uint8_t>('a' + random() % 3);
+    }
+    return key;
+  };
+  std::vector<Bytes> keys;
+  for (int n = 0; n < 120; ++n) keys.push_back(randomKey());
+  std::sort(keys.begin(), keys.end(), [](const Bytes& a, const Bytes& b) { return compareKeys(a, b) < 0; });
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  Page written;
+  written.reset(1);
+  for (std::size_t n = 0; n < keys.size(); ++n)
+    written.insertAt(n, keys[n], {}, static_cast<std::uint32_t>(n + 1));
+  const Bytes image = encodePage(written);
+  const std::size_t entries_at = kPageHeaderBytes + kChildNumberBytes * keys.size();
+  const Bytes above_all(80, 0xFF);
+  int failures = 0;
+  for (int round = 0; round < 400; ++round) {
+    Bytes bad = image;
+    for (int k = round == 0 ? 0 : 1 + round % 2; k > 0; --k)
+      bad[entries_at + random() % (loadLe16(&image[4]) - entries_at)] = static_cast<std::uint8_t>(random());
+    Page whole;
+    const int decoded = failureOf([&] {
+      whole.decode(bad, kHome);
+      whole.decodeAll();
+    });
+    const int walked = failureOf([&] {
+      Page fresh;
+      fresh.decode(bad, kHome);
+      EXPECT_EQ(fresh.upperBound(above_all), fresh.count());
+    });
+    ASSERT_EQ(walked, decoded) << "round " << round;
+    if (decoded != 0) {
+      ++failures;
+      continue;
+    }
+    for (int search = 0; search < 10; ++search) {
+      const Bytes key = random() % 2 == 0 ? randomKey() : keys[random() % keys.size()];
+      Page fresh;
+      fresh.decode(bad, kHome);
+      ASSERT_EQ(fresh.upperBound(key), whole.upperBound(key)) << "round " << round;
+      ASSERT_EQ(fresh.decodedCount(), 0u);
+      const Bytes again = randomKey();
+      ASSERT_EQ(fresh.route(again), whole.route(again)) << "round " << round;
+      ASSERT_GT(fresh.decodedCount(), 0u);
+    }
+  }
+  EXPECT_GT(failures, 100);  // most damage is found
+}
+
 TEST(PageDecoding, IndexPagesNeedEntriesAndRealChildUnits) {
   Page index;
   index.reset(1);
   index.insertAt(0, Bytes{1}, {}, 3);
   Bytes image = encodePage(index);
+  Bytes longer = image;  // a byte after the last entry
+  for (const std::size_t size_field : {4u, 6u, 8u})
+    storeLe16(&longer[size_field], static_cast<std::uint16_t>(loadLe16(&longer[size_field]) + 1));
+  EXPECT_EQ(decodeFailure(longer), 1602);
   storeLe32(&image[13], kFirstUnplacedId);
   EXPECT_EQ(decodeFailure(image), 1735);
   Page empty;
