@@ -15,6 +15,46 @@ constexpr std::uint8_t kLengthChanged = 0x80;
 constexpr std::uint8_t kKeyLengthChanged = 0x40;
 constexpr std::size_t kLargestShare = 63;
 
+// An entry's header: a flag byte (the bytes shared with the entry before, and which lengths
+// change), then the lengths that change. What every reading of a page reads first.
+struct EntryHeader {
+  std::size_t shared;
+  std::size_t length;
+  std::size_t key_length;
+};
+
+// The header of an entry whose header bytes start at in[at] (at moved past them), after an
+// entry of the lengths given (the first entry of a page has none and must give both). Checked as
+// far as the header tells; whether the entry's own bytes fit is the caller's check.
+EntryHeader readEntryHeader(const std::uint8_t* in, std::size_t in_size, std::size_t& at, bool first,
+                            std::size_t previous_length, std::size_t previous_key_length) {
+  if (at >= in_size) fail(failure::kEntriesDoNotFill);
+  const std::uint8_t flags = in[at++];
+  EntryHeader header{flags & 0x3Fu, previous_length, previous_key_length};
+  if (first && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
+    fail(failure::kEntriesDoNotFill);
+  }
+  if (flags & kLengthChanged) {
+    if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+    header.length = loadLe16(in + at);
+    at += 2;
+  }
+  if (flags & kKeyLengthChanged) {
+    if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
+    header.key_length = loadLe16(in + at);
+    at += 2;
+  }
+  if (header.length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
+  if (header.key_length > header.length || header.shared > header.length || header.shared > previous_length)
+    fail(failure::kEntriesDoNotFill);
+  return header;
+}
+
+// The bytes of an entry's header, from its flag byte.
+std::size_t entryHeaderBytes(std::uint8_t flags) {
+  return std::size_t{1} + ((flags & kLengthChanged) ? 2u : 0u) + ((flags & kKeyLengthChanged) ? 2u : 0u);
+}
+
 }  // namespace
 
 std::size_t sharedPrefix(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
@@ -397,28 +437,15 @@ bool Page::visitUndecoded(std::span<const DataRange> wanted, VisitScratch& scrat
   std::size_t previous_lead = 0;
   const std::size_t count = slots_.size();
   for (std::size_t i = 0; i < count; ++i) {
+    // The header's bytes are put together first, as far as the body has them.
+    std::uint8_t head[5];
     if (body.left() == 0) fail(failure::kEntriesDoNotFill);
-    std::uint8_t flags = 0;
-    body.copy(&flags, 1);
-    const std::size_t shared = flags & 0x3F;
-    std::size_t length = previous_length;
-    std::size_t key_length = previous_key_length;
-    if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
-      fail(failure::kEntriesDoNotFill);
-    }
-    std::uint8_t number[2];
-    if (flags & kLengthChanged) {
-      if (body.left() < 2) fail(failure::kEntriesDoNotFill);
-      body.copy(number, 2);
-      length = loadLe16(number);
-    }
-    if (flags & kKeyLengthChanged) {
-      if (body.left() < 2) fail(failure::kEntriesDoNotFill);
-      body.copy(number, 2);
-      key_length = loadLe16(number);
-    }
-    if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
-    if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+    body.copy(head, 1);
+    const std::size_t head_bytes = std::min(entryHeaderBytes(head[0]), body.left() + 1);
+    body.copy(head + 1, head_bytes - 1);
+    std::size_t head_at = 0;
+    const auto [shared, length, key_length] =
+        readEntryHeader(head, head_bytes, head_at, i == 0, previous_length, previous_key_length);
     if (body.left() < length - shared) fail(failure::kEntriesDoNotFill);
 
     // The lead holds the entry's key and what it shares; what the next entry shares beyond the
@@ -490,26 +517,8 @@ std::size_t Page::walkAbove(std::span<const std::uint8_t> key) const {
   std::size_t match = 0;  // the bytes the entry before shares with the key
   const std::size_t count = slots_.size();
   for (std::size_t i = 0; i < count; ++i) {
-    if (at >= in_size) fail(failure::kEntriesDoNotFill);
-    const std::uint8_t flags = in[at++];
-    const std::size_t shared = flags & 0x3F;
-    std::size_t length = previous_length;
-    std::size_t key_length = previous_key_length;
-    if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
-      fail(failure::kEntriesDoNotFill);
-    }
-    if (flags & kLengthChanged) {
-      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
-      length = loadLe16(in + at);
-      at += 2;
-    }
-    if (flags & kKeyLengthChanged) {
-      if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
-      key_length = loadLe16(in + at);
-      at += 2;
-    }
-    if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
-    if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+    const auto [shared, length, key_length] =
+        readEntryHeader(in, in_size, at, i == 0, previous_length, previous_key_length);
     const std::size_t rest = length - shared;
     if (in_size - at < rest) fail(failure::kEntriesDoNotFill);
     const std::uint8_t* const own = in + at;
@@ -564,28 +573,10 @@ void Page::decodeNext() const {
     lazy_ = false;
     return;
   }
-  if (at >= in_size) fail(failure::kEntriesDoNotFill);
-  const std::uint8_t flags = in[at++];
-  const std::size_t shared = flags & 0x3F;
   const std::size_t previous_length = last_length_;
   const std::size_t previous_key_length = last_key_length_;
-  std::size_t length = last_length_;
-  std::size_t key_length = last_key_length_;
-  if (i == 0 && (flags & (kLengthChanged | kKeyLengthChanged)) != (kLengthChanged | kKeyLengthChanged)) {
-    fail(failure::kEntriesDoNotFill);
-  }
-  if (flags & kLengthChanged) {
-    if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
-    length = loadLe16(in + at);
-    at += 2;
-  }
-  if (flags & kKeyLengthChanged) {
-    if (in_size - at < 2) fail(failure::kEntriesDoNotFill);
-    key_length = loadLe16(in + at);
-    at += 2;
-  }
-  if (length >= kEntryLengthLimit) fail(failure::kEntryTooLong);
-  if (key_length > length || shared > length || shared > previous_length) fail(failure::kEntriesDoNotFill);
+  const auto [shared, length, key_length] =
+      readEntryHeader(in, in_size, at, i == 0, previous_length, previous_key_length);
   const std::size_t rest = length - shared;
   if (in_size - at < rest) fail(failure::kEntriesDoNotFill);
   const std::size_t offset = used_;
