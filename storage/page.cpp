@@ -149,7 +149,6 @@ std::size_t Page::lowerBound(std::span<const std::uint8_t> key) const {
 }
 
 std::size_t Page::upperBound(std::span<const std::uint8_t> key) const {
-  if (lazy_ && decoded_ == 0 && !isLeaf() && !walked_) return walkAbove(key);
   if (lazy_) decodeWhileBelow(key, true);
   std::size_t low = 0;
   std::size_t high = lazy_ ? decoded_ : slots_.size();

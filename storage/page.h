@@ -123,6 +123,14 @@ class Page {
     const std::size_t above = upperBound(key);
     return above == 0 ? 0 : above - 1;
   }
+  // route() for a search that only reads. Most index pages a cache miss brings in serve one
+  // search before the cache lets them go, so the first search of one just read compares the
+  // entries where they lie instead of decoding them into the page; it is checked as decoding
+  // checks it. A page searched again is decoded as route() decodes it.
+  std::size_t routeToRead(std::span<const std::uint8_t> key) const {
+    const std::size_t above = lazy_ && decoded_ == 0 && !walked_ ? walkAbove(key) : upperBound(key);
+    return above == 0 ? 0 : above - 1;
+  }
 
   // The page's uncompressed size as it would be written: header, child numbers and entries.
   std::size_t encodedSize() const { return knownSize(); }
@@ -197,9 +205,7 @@ class Page {
   void decodeWhileBelow(std::span<const std::uint8_t> key, bool or_equal) const;
   void decodeNext() const;
   void unpackNow() const;
-  // upperBound() at the first search of an index page read from disk: most of those a miss
-  // brings in serve that one search, so the entries are compared where they lie instead of
-  // being decoded into the page. A page searched again is decoded as usual.
+  // upperBound() for routeToRead(), without decoding.
   std::size_t walkAbove(std::span<const std::uint8_t> key) const;
   void compactIfWasteful();
   void compact();  // the entry bytes moved into a buffer of exactly their size

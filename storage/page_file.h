@@ -156,7 +156,10 @@ class PageFile final : public EntryTree {
   void releasePageId(std::uint32_t id);
 
   // The tree.
-  CachedPage& descend(std::span<const std::uint8_t> key, bool lower_first_bounds);
+  // Why the tree is descended: to read, or to insert (the first entries of index pages stay
+  // lower bounds) or erase, which decode the pages on the path as they change them.
+  enum class Descent { Read, Insert, Erase };
+  CachedPage& descend(std::span<const std::uint8_t> key, Descent purpose);
   bool stepLeaf(int direction);
   // scan() and scanParts(): with `parts`, the leaves reached undecoded are visited undecoded.
   void walkLeaves(std::span<const std::uint8_t> from, bool inclusive, const std::span<const DataRange>* parts,

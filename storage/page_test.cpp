@@ -45,13 +45,14 @@ int decodeFailure(const Bytes& image, std::uint32_t home = kHome) {
     if (page.undecoded()) page.visitUndecoded(wanted, scratch, [](auto, auto) { return true; });
   });
   EXPECT_EQ(visited, decoded);
-  // The first search of an index page, for a key above all, compares every entry where it lies.
+  // The first reading search of an index page, for a key above all, compares every entry where
+  // it lies.
   bool index_page = false;
   const int walked = failureOf([&] {
     Page page;
     page.decode(image, home);
     index_page = !page.isLeaf();
-    if (index_page) page.upperBound(Bytes(80, 0xFF));
+    if (index_page) page.routeToRead(Bytes(80, 0xFF));
   });
   if (index_page) {
     EXPECT_EQ(walked, decoded);
@@ -413,9 +414,9 @@ TEST(PageDecoding, DamageLateInAPageIsFoundWhenDecodingReachesIt) {
   }
 }
 
-// The first search of an index page just read compares its entries where they lie, decoding
-// none: on the page whole and damaged anywhere in its entries, it must route as the decoded page
-// does and fail as decoding fails; a second search decodes the page as usual.
+// The first reading search of an index page just read compares its entries where they lie,
+// decoding none: on the page whole and damaged anywhere in its entries, it must route as the
+// decoded page does and fail as decoding fails; a second search decodes the page as usual.
 TEST(PageDecoding, AFirstSearchOfAnIndexPageFindsWhatDecodingFinds) {
   std::mt19937 random(23);
   const auto randomKey = [&random] {
@@ -449,7 +450,7 @@ TEST(PageDecoding, AFirstSearchOfAnIndexPageFindsWhatDecodingFinds) {
     const int walked = failureOf([&] {
       Page fresh;
       fresh.decode(bad, kHome);
-      EXPECT_EQ(fresh.upperBound(above_all), fresh.count());
+      EXPECT_EQ(fresh.routeToRead(above_all), fresh.count() - 1);
     });
     ASSERT_EQ(walked, decoded) << "round " << round;
     if (decoded != 0) {
@@ -460,10 +461,10 @@ TEST(PageDecoding, AFirstSearchOfAnIndexPageFindsWhatDecodingFinds) {
       const Bytes key = random() % 2 == 0 ? randomKey() : keys[random() % keys.size()];
       Page fresh;
       fresh.decode(bad, kHome);
-      ASSERT_EQ(fresh.upperBound(key), whole.upperBound(key)) << "round " << round;
+      ASSERT_EQ(fresh.routeToRead(key), whole.route(key)) << "round " << round;
       ASSERT_EQ(fresh.decodedCount(), 0u);
       const Bytes again = randomKey();
-      ASSERT_EQ(fresh.route(again), whole.route(again)) << "round " << round;
+      ASSERT_EQ(fresh.routeToRead(again), whole.route(again)) << "round " << round;
       ASSERT_GT(fresh.decodedCount(), 0u);
     }
   }

@@ -119,7 +119,7 @@ void PageFile::releasePageId(std::uint32_t id) {
 
 // ---- Search ----
 
-CachedPage& PageFile::descend(std::span<const std::uint8_t> key, bool lower_first_bounds) {
+CachedPage& PageFile::descend(std::span<const std::uint8_t> key, Descent purpose) {
   path_.clear();
   std::uint32_t id = header_.root;
   int level = -1;
@@ -130,12 +130,12 @@ CachedPage& PageFile::descend(std::span<const std::uint8_t> key, bool lower_firs
       return current;
     }
     std::size_t index = 0;
-    if (lower_first_bounds && compareKeys(key, current.key(0)) < 0) {
+    if (purpose == Descent::Insert && compareKeys(key, current.key(0)) < 0) {
       // The key will be the smallest of this subtree: the first entry must stay a lower bound.
       touch(current);
       current.replaceAt(0, key, {});
     } else {
-      index = current.route(key);
+      index = purpose == Descent::Read ? current.routeToRead(key) : current.route(key);
     }
     path_.push_back({id, index});
     id = current.child(index);
@@ -267,7 +267,7 @@ bool PageFile::find(std::span<const std::uint8_t> key, Entry& out) {
   if (header_.root == kNoPage) return false;
   const CachedPage* leaf = rememberedLeaf(key);
   if (leaf == nullptr) {
-    leaf = &descend(key, false);
+    leaf = &descend(key, Descent::Read);
     rememberLeaf(leaf->id);
   }
   const std::size_t index = leaf->lowerBound(key);
@@ -302,7 +302,7 @@ bool PageFile::seek(std::span<const std::uint8_t> key, Seek where, Entry& out) {
     out.assign(remembered->key(index), remembered->entry(index).subspan(remembered->keyLength(index)));
     return true;
   }
-  const CachedPage* leaf = &descend(key, false);
+  const CachedPage* leaf = &descend(key, Descent::Read);
   const bool forward = where == Seek::AtOrAfter || where == Seek::After;
   bool inside = seekInLeaf(*leaf, key, where, index);
   while (!inside) {
@@ -360,7 +360,7 @@ void PageFile::walkLeaves(std::span<const std::uint8_t> from, bool inclusive,
     }
     return visit(key, data);
   };
-  const CachedPage* leaf = &descend(from, false);
+  const CachedPage* leaf = &descend(from, Descent::Read);
   std::size_t index = inclusive ? leaf->lowerBound(from) : leaf->upperBound(from);
   for (;;) {
     if (parts != nullptr && index == 0 && leaf->undecoded()) {
@@ -401,7 +401,7 @@ void PageFile::insert(std::span<const std::uint8_t> key, std::span<const std::ui
     header_.root = leaf.id;
     return;
   }
-  CachedPage& leaf = descend(key, true);
+  CachedPage& leaf = descend(key, Descent::Insert);
   touch(leaf);
   const std::size_t index = leaf.lowerBound(key);
   if (index < leaf.count() && compareKeys(leaf.key(index), key) == 0) {
@@ -459,7 +459,7 @@ void PageFile::splitUpward() {
 bool PageFile::erase(std::span<const std::uint8_t> key) {
   forgetLeaves();
   if (header_.root == kNoPage) return false;
-  CachedPage& leaf = descend(key, false);
+  CachedPage& leaf = descend(key, Descent::Erase);
   const std::size_t index = leaf.lowerBound(key);
   if (index == leaf.count() || compareKeys(leaf.key(index), key) != 0) return false;
   touch(leaf);
