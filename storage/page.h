@@ -71,10 +71,12 @@ struct PageScratch {
 
 // Working space for Page::visitUndecoded, kept by whoever visits many pages.
 struct VisitScratch {
-  EntryBytes data;                     // the wanted parts of the entry's data, each at its own offset
-  EntryBytes leads[2];                 // the leading bytes (at least the key) of the entry visited and of the
-                                       // one before it
-  std::vector<std::uint8_t> last_key;  // after a visit to the end: the page's last key
+  // The wanted parts of the entry's data, each at its own offset.
+  EntryBytes data;
+  // The leading bytes (at least the key) of the entry visited and of the one before it.
+  EntryBytes leads[2];
+  // After a visit to the end: the page's last key.
+  std::vector<std::uint8_t> last_key;
 };
 
 class Page {
