@@ -26,8 +26,11 @@ struct EntryHeader {
 // The header of an entry whose header bytes start at in[at] (at moved past them), after an
 // entry of the lengths given (the first entry of a page has none and must give both). Checked as
 // far as the header tells; whether the entry's own bytes fit is the caller's check.
-EntryHeader readEntryHeader(const std::uint8_t* in, std::size_t in_size, std::size_t& at, bool first,
-                            std::size_t previous_length, std::size_t previous_key_length) {
+// Inlined: every entry read goes through it, and a call costs as much as the reading.
+[[gnu::always_inline]] inline EntryHeader readEntryHeader(const std::uint8_t* in, std::size_t in_size,
+                                                          std::size_t& at, bool first,
+                                                          std::size_t previous_length,
+                                                          std::size_t previous_key_length) {
   if (at >= in_size) fail(failure::kEntriesDoNotFill);
   const std::uint8_t flags = in[at++];
   EntryHeader header{flags & 0x3Fu, previous_length, previous_key_length};
@@ -48,6 +51,20 @@ EntryHeader readEntryHeader(const std::uint8_t* in, std::size_t in_size, std::si
   if (header.key_length > header.length || header.shared > header.length || header.shared > previous_length)
     fail(failure::kEntriesDoNotFill);
   return header;
+}
+
+// Fails unless an entry's key follows the key of the entry before it, whose first `shared`
+// bytes it shares: the order is decided after them, nearly always by the very next byte (the
+// writer shares all the bytes it can).
+[[gnu::always_inline]] inline void checkFollows(const std::uint8_t* before, std::size_t previous_key_length,
+                                                const std::uint8_t* now, std::size_t key_length,
+                                                std::size_t shared) {
+  const std::size_t equal = std::min({shared, previous_key_length, key_length});
+  const bool decided = equal < previous_key_length && equal < key_length && before[equal] != now[equal];
+  const bool ascending = decided ? before[equal] < now[equal]
+                                 : compareKeys({before + equal, previous_key_length - equal},
+                                               {now + equal, key_length - equal}) < 0;
+  if (!ascending) fail(failure::kEntriesDoNotFill);
 }
 
 // The bytes of an entry's header, from its flag byte.
@@ -461,16 +478,7 @@ bool Page::visitUndecoded(std::span<const DataRange> wanted, VisitScratch& scrat
     body.copy(lead.data() + shared, lead_length - shared);
     after_previous_lead = body;
     previous_lead = lead_length;
-    if (i > 0) {
-      const std::uint8_t* const before = previous.data();
-      const std::uint8_t* const now = lead.data();
-      const std::size_t equal = std::min({shared, previous_key_length, key_length});
-      const bool decided = equal < previous_key_length && equal < key_length && before[equal] != now[equal];
-      const bool ascending = decided ? before[equal] < now[equal]
-                                     : compareKeys({before + equal, previous_key_length - equal},
-                                                   {now + equal, key_length - equal}) < 0;
-      if (!ascending) fail(failure::kEntriesDoNotFill);
-    }
+    if (i > 0) checkFollows(previous.data(), previous_key_length, lead.data(), key_length, shared);
 
     std::size_t at = lead_length;  // the entry's bytes read so far
     for (const DataRange& range : wanted) {
@@ -596,16 +604,7 @@ void Page::decodeNext() const {
   } else {
     std::memcpy(out + shared, in + at, rest);
   }
-  if (i > 0) {
-    // The first `shared` bytes are the previous entry's own, so the order is decided after
-    // them, nearly always by the very next byte (the writer shares all the bytes it can).
-    const std::size_t equal = std::min({shared, previous_key_length, key_length});
-    const bool decided = equal < previous_key_length && equal < key_length && previous[equal] != out[equal];
-    const bool ascending = decided ? previous[equal] < out[equal]
-                                   : compareKeys({previous + equal, previous_key_length - equal},
-                                                 {out + equal, key_length - equal}) < 0;
-    if (!ascending) fail(failure::kEntriesDoNotFill);
-  }
+  if (i > 0) checkFollows(previous, previous_key_length, out, key_length, shared);
   slots_[i] = {static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(length),
                static_cast<std::uint16_t>(key_length)};
   body_at_ = at + rest;
