@@ -35,6 +35,8 @@ class BodyReader {
 
   std::size_t left() const { return body_size_ - position_; }
   void copy(std::uint8_t* out, std::size_t count) {
+    // An empty part may come with no buffer at all, which memcpy must not be given.
+    if (count == 0) return;
     if (count <= group_left_) {
       if (group_literal_) {
         std::memcpy(out, packed_.data() + in_, count);
