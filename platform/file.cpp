@@ -1,13 +1,16 @@
 #include "platform/file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <thread>
 
+#include "platform/mapped_copy.h"
 #include "platform/os_error.h"
 
 namespace veltrano::platform {
@@ -15,14 +18,37 @@ namespace {
 
 int lastOsError() { return osErrorFromErrno(errno); }
 
+// How much of a file is mapped for reading; reads that end past it take a system call each. It is
+// address space only: the pages are the kernel's cache of the file.
+constexpr std::uint64_t kMappedBytes = std::uint64_t{1} << 32;
+
 class PosixFile final : public File {
  public:
-  PosixFile(int descriptor, std::string path) : descriptor_(descriptor), path_(std::move(path)) {}
-  ~PosixFile() override { ::close(descriptor_); }
+  // `size` is the file's length at opening. A file system that cannot map the file leaves every
+  // read to the system call.
+  PosixFile(int descriptor, std::string path, std::uint64_t size)
+      : descriptor_(descriptor), path_(std::move(path)), known_size_(size) {
+    void* at = ::mmap(nullptr, kMappedBytes, PROT_READ, MAP_SHARED, descriptor_, 0);
+    if (at != MAP_FAILED) mapping_ = static_cast<const std::uint8_t*>(at);
+  }
+  ~PosixFile() override {
+    if (mapping_ != nullptr) ::munmap(const_cast<std::uint8_t*>(mapping_), kMappedBytes);
+    ::close(descriptor_);
+  }
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
 
+  // A read of bytes known to exist is a copy out of the file's mapping, with no system call: a
+  // storage operation reads the header and a few pages, and on a shared file it already pays two
+  // lock calls. What another program writes is seen all the same (the mapping shows the kernel's
+  // cache of the file). A file another program cut shorter than known makes the copy fail, and the
+  // read is made the ordinary way, which reports the short file.
   IoResult read(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    const std::uint64_t end = offset + out.size();
+    if (mapping_ != nullptr && end <= known_size_.load(std::memory_order_relaxed) && end <= kMappedBytes &&
+        copyFromMapping(out.data(), mapping_ + offset, out.size())) {
+      return {0, out.size()};
+    }
     IoResult result;
     while (result.bytes < out.size()) {
       const ssize_t got = ::pread(descriptor_, out.data() + result.bytes, out.size() - result.bytes,
@@ -32,9 +58,13 @@ class PosixFile final : public File {
         result.error = lastOsError();
         return result;
       }
-      if (got == 0) break;
+      if (got == 0) {
+        known_size_.store(offset + result.bytes, std::memory_order_relaxed);  // the end, just seen
+        return result;
+      }
       result.bytes += static_cast<std::size_t>(got);
     }
+    knowAtLeast(offset + result.bytes);
     return result;
   }
 
@@ -46,15 +76,22 @@ class PosixFile final : public File {
       if (put < 0) {
         if (errno == EINTR) continue;
         result.error = lastOsError();
-        return result;
+        break;
       }
       result.bytes += static_cast<std::size_t>(put);
     }
+    knowAtLeast(offset + result.bytes);
     return result;
   }
 
   int setEnd(std::uint64_t length) override {
-    return ::ftruncate(descriptor_, static_cast<off_t>(length)) == 0 ? 0 : lastOsError();
+    if (::ftruncate(descriptor_, static_cast<off_t>(length)) != 0) {
+      const int error = lastOsError();
+      known_size_.store(0, std::memory_order_relaxed);  // unknown until size() looks again
+      return error;
+    }
+    known_size_.store(length, std::memory_order_relaxed);
+    return 0;
   }
 
   int sync() override {
@@ -71,6 +108,7 @@ class PosixFile final : public File {
       return -1;
     }
     if (error != nullptr) *error = 0;
+    known_size_.store(static_cast<std::uint64_t>(status.st_size), std::memory_order_relaxed);
     return status.st_size;
   }
 
@@ -104,8 +142,17 @@ class PosixFile final : public File {
   const std::string& path() const override { return path_; }
 
  private:
+  void knowAtLeast(std::uint64_t end) {
+    std::uint64_t known = known_size_.load(std::memory_order_relaxed);
+    while (end > known && !known_size_.compare_exchange_weak(known, end, std::memory_order_relaxed)) {
+    }
+  }
+
   int descriptor_;
   std::string path_;
+  const std::uint8_t* mapping_ = nullptr;
+  // Bytes the file is known to hold: its length when last looked at, set, read or written here.
+  std::atomic<std::uint64_t> known_size_{0};
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -132,13 +179,14 @@ class PosixFileSystem final : public FileSystem {
       return nullptr;
     }
     struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (::fstat(descriptor, &status) != 0) status.st_size = 0;
+    if (S_ISDIR(status.st_mode)) {
       ::close(descriptor);
       if (error != nullptr) *error = kOsAccessDenied;
       return nullptr;
     }
     if (error != nullptr) *error = 0;
-    return std::make_unique<PosixFile>(descriptor, name);
+    return std::make_unique<PosixFile>(descriptor, name, static_cast<std::uint64_t>(status.st_size));
   }
 
   int remove(std::string_view path) override {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <vector>
 
@@ -52,6 +53,39 @@ TEST_F(FileTest, PositionedWritesAndReadsBeyondFourGigabytes) {
   EXPECT_EQ(file->setEnd(10), 0);
   EXPECT_EQ(file->size(), 10);
   EXPECT_EQ(file->sync(), 0);
+}
+
+// Reads of bytes known to exist come out of a mapping of the file: they must see what another
+// open file wrote since, and a file another open file cut short must read short, not kill.
+TEST_F(FileTest, ReadsFollowWhatAnotherOpenFileWritesAndCuts) {
+  int error = -1;
+  auto writer = realFileSystem().open(path("shared"), Access::ReadWrite, Creation::OpenOrCreate, &error);
+  auto reader = realFileSystem().open(path("shared"), Access::ReadOnly, Creation::OpenExisting, &error);
+  ASSERT_NE(writer, nullptr);
+  ASSERT_NE(reader, nullptr);
+  const auto fill = [&](std::uint8_t value, std::size_t length) {
+    const std::vector<std::uint8_t> data(length, value);
+    ASSERT_EQ(writer->write(0, data).bytes, length);
+  };
+  const auto readAt = [&](std::uint64_t offset) {
+    std::vector<std::uint8_t> out(100, 0xEE);
+    const IoResult got = reader->read(offset, out);
+    EXPECT_EQ(got.error, 0);
+    out.resize(got.bytes);
+    return out;
+  };
+  fill(1, 3 * 4096);
+  EXPECT_EQ(readAt(8192), std::vector<std::uint8_t>(100, 1));  // grown since the reader opened
+  EXPECT_EQ(readAt(8192), std::vector<std::uint8_t>(100, 1));
+  fill(2, 3 * 4096);
+  EXPECT_EQ(readAt(8192), std::vector<std::uint8_t>(100, 2));
+  ASSERT_EQ(writer->setEnd(4096), 0);
+  EXPECT_TRUE(readAt(8192).empty());  // past the new end: short, and the program goes on
+  EXPECT_EQ(readAt(4000), std::vector<std::uint8_t>(96, 2));
+  fill(3, 3 * 4096);
+  EXPECT_EQ(readAt(8192), std::vector<std::uint8_t>(100, 3));
+  // A bus error that is not a guarded copy's still ends the program.
+  EXPECT_DEATH(::raise(SIGBUS), "");
 }
 
 TEST_F(FileTest, OpenErrorsUseTheRuntimeNumbering) {
