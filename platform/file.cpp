@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -44,8 +45,8 @@ class PosixFile final : public File {
   // cache of the file). A file another program cut shorter than known makes the copy fail, and the
   // read is made the ordinary way, which reports the short file.
   IoResult read(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    const std::uint64_t end = offset + out.size();
-    if (mapping_ != nullptr && end <= known_size_.load(std::memory_order_relaxed) && end <= kMappedBytes &&
+    const std::uint64_t limit = std::min(known_size_.load(std::memory_order_relaxed), kMappedBytes);
+    if (mapping_ != nullptr && offset <= limit && out.size() <= limit - offset &&
         copyFromMapping(out.data(), mapping_ + offset, out.size())) {
       return {0, out.size()};
     }
