@@ -147,6 +147,9 @@ class PageFile final : public EntryTree {
 
   // Pages.
   CachedPage& page(std::uint32_t id, int expected_level);
+  // The image of the page at unit `id` (of class `size_class`) as the file holds it now: from its
+  // shadow copy while pages are read from a pending area instead of their homes.
+  void readStoredImage(std::uint32_t id, int size_class, std::vector<std::uint8_t>& out);
   CachedPage& newPage(std::uint8_t level);
   // Marks a page changed before its entries change.
   void touch(CachedPage& page) {
@@ -186,6 +189,10 @@ class PageFile final : public EntryTree {
   // The update.
   void placePages();
   void movePage(std::uint32_t from, std::uint32_t to);
+  // Before a page not yet changed is moved or has a child renumbered: its image as stored, which
+  // differs from what it is now written as only in the home and child numbers that patchImage()
+  // sets. Decoding and encoding the page instead cost most of a large delete's commit.
+  void keepStoredImage(CachedPage& page);
   int writeUpdate();
   int writeHomes();
   int completePendingOnDisk();

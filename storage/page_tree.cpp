@@ -79,13 +79,7 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
       image = std::span<const std::uint8_t>(ahead_bytes_).subspan(ahead->at, ahead->size);
       unpack_later = true;
     } else {
-      read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
-      std::uint64_t from = home;
-      if (!pending_copies_.empty()) {
-        if (const auto copy = pending_copies_.find(home); copy != pending_copies_.end())
-          from = copy->second.at;
-      }
-      readBlocks(from, read_buffer_);
+      readStoredImage(id, size_class, read_buffer_);
       image = read_buffer_;
     }
     CachedPage& loaded = cache_.addLoaded(id);
@@ -99,6 +93,17 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
   }
   if (expected_level >= 0 && found->level() != expected_level) fail(failure::kEntriesDoNotFill);
   return *found;
+}
+
+void PageFile::readStoredImage(std::uint32_t id, int size_class, std::vector<std::uint8_t>& out) {
+  const std::uint64_t home = unitOffset(id);
+  out.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
+  std::uint64_t from = home;
+  if (!pending_copies_.empty()) {
+    if (const auto copy = pending_copies_.find(static_cast<std::uint32_t>(home)); copy != pending_copies_.end())
+      from = copy->second.at;
+  }
+  readBlocks(from, out);
 }
 
 std::uint32_t PageFile::nextUnplacedId() {
@@ -598,8 +603,17 @@ std::optional<PageFile::PathStep> PageFile::findParent(CachedPage& target) {
   }
 }
 
+void PageFile::keepStoredImage(CachedPage& kept) {
+  if (kept.changed || kept.image_ready || kept.id >= kFirstUnplacedId) return;
+  const int size_class = header_.runs.classOfPage(kept.id);
+  if (size_class == 0) return;  // encoded at the write, as any changed page
+  readStoredImage(kept.id, size_class, kept.image);
+  kept.image_ready = true;
+}
+
 void PageFile::movePage(std::uint32_t from, std::uint32_t to) {
   CachedPage& moving = page(from, -1);
+  keepStoredImage(moving);
   cache_.markChanged(moving);
   if (header_.root == from) {
     header_.root = to;
@@ -608,6 +622,7 @@ void PageFile::movePage(std::uint32_t from, std::uint32_t to) {
     const auto parent_step = findParent(moving);
     if (!parent_step) fail(failure::kEntriesDoNotFill);
     CachedPage& parent = page(parent_step->id, -1);
+    keepStoredImage(parent);
     cache_.markChanged(parent);
     parent.setChild(parent_step->index, to);
   }
