@@ -95,15 +95,19 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
   return *found;
 }
 
-void PageFile::readStoredImage(std::uint32_t id, int size_class, std::vector<std::uint8_t>& out) {
+std::uint64_t PageFile::storedImageOffset(std::uint32_t id) const {
   const std::uint64_t home = unitOffset(id);
-  out.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
-  std::uint64_t from = home;
   if (!pending_copies_.empty()) {
-    if (const auto copy = pending_copies_.find(static_cast<std::uint32_t>(home)); copy != pending_copies_.end())
-      from = copy->second.at;
+    if (const auto copy = pending_copies_.find(static_cast<std::uint32_t>(home));
+        copy != pending_copies_.end())
+      return copy->second.at;
   }
-  readBlocks(from, out);
+  return home;
+}
+
+void PageFile::readStoredImage(std::uint32_t id, int size_class, std::vector<std::uint8_t>& out) {
+  out.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
+  readBlocks(storedImageOffset(id), out);
 }
 
 std::uint32_t PageFile::nextUnplacedId() {
@@ -606,9 +610,11 @@ std::optional<PageFile::PathStep> PageFile::findParent(CachedPage& target) {
 void PageFile::keepStoredImage(CachedPage& kept) {
   if (kept.changed || kept.image_ready || kept.id >= kFirstUnplacedId) return;
   const int size_class = header_.runs.classOfPage(kept.id);
-  if (size_class == 0) return;  // encoded at the write, as any changed page
-  readStoredImage(kept.id, size_class, kept.image);
-  kept.image_ready = true;
+  // A page that cannot be placed or read again here is encoded at the write, as any changed page.
+  if (size_class == 0) return;
+  kept.image.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
+  kept.image_ready = tryReadBlocks(storedImageOffset(kept.id), kept.image);
+  if (!kept.image_ready) kept.image.clear();
 }
 
 void PageFile::movePage(std::uint32_t from, std::uint32_t to) {
