@@ -150,8 +150,6 @@ class PageFile final : public EntryTree {
   // Where the file holds the image of the page at unit `id` now: its home, or its shadow copy
   // while pages are read from a pending area instead of their homes.
   std::uint64_t storedImageOffset(std::uint32_t id) const;
-  // That image, of a page of class `size_class`.
-  void readStoredImage(std::uint32_t id, int size_class, std::vector<std::uint8_t>& out);
   CachedPage& newPage(std::uint8_t level);
   // Marks a page changed before its entries change.
   void touch(CachedPage& page) {

@@ -79,7 +79,8 @@ CachedPage& PageFile::page(std::uint32_t id, int expected_level) {
       image = std::span<const std::uint8_t>(ahead_bytes_).subspan(ahead->at, ahead->size);
       unpack_later = true;
     } else {
-      readStoredImage(id, size_class, read_buffer_);
+      read_buffer_.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
+      readBlocks(storedImageOffset(id), read_buffer_);
       image = read_buffer_;
     }
     CachedPage& loaded = cache_.addLoaded(id);
@@ -103,11 +104,6 @@ std::uint64_t PageFile::storedImageOffset(std::uint32_t id) const {
       return copy->second.at;
   }
   return home;
-}
-
-void PageFile::readStoredImage(std::uint32_t id, int size_class, std::vector<std::uint8_t>& out) {
-  out.resize(static_cast<std::size_t>(size_class) * kUnitBytes);
-  readBlocks(storedImageOffset(id), out);
 }
 
 std::uint32_t PageFile::nextUnplacedId() {
@@ -608,7 +604,8 @@ std::optional<PageFile::PathStep> PageFile::findParent(CachedPage& target) {
 }
 
 void PageFile::keepStoredImage(CachedPage& kept) {
-  if (kept.changed || kept.image_ready || kept.id >= kFirstUnplacedId) return;
+  // Only a changed page has an image already, and pages not yet placed are changed.
+  if (kept.changed) return;
   const int size_class = header_.runs.classOfPage(kept.id);
   // A page that cannot be placed or read again here is encoded at the write, as any changed page.
   if (size_class == 0) return;
